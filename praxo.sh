@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# PRAXO Sintegra: one script for a fresh Debian 12 machine.
+#   ./praxo.sh test    installs what is missing, builds everything and runs every test
+#   ./praxo.sh demo    installs, builds, creates the demo database and exports its month
+#   ./praxo.sh deps    only installs what is missing (run as root)
+#   ./praxo.sh build   only configures and builds
+#   ./praxo.sh bench   builds and runs the benchmarks
+set -euo pipefail
+
+cd "$(dirname "$0")"
+RAIZ=$(pwd)
+BUILD=${BUILD:-$RAIZ/build}
+
+PACOTES=(g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
+         libgl-dev firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
+         libssl-dev locales)
+
+faltando() {
+  local falta=()
+  for p in "${PACOTES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || falta+=("$p")
+  done
+  echo "${falta[@]:-}"
+}
+
+deps() {
+  local falta
+  falta=$(faltando)
+  if [ -n "$falta" ]; then
+    if [ "$(id -u)" != 0 ]; then
+      echo "Faltam pacotes ($falta); rode como root: sudo $0 deps" >&2
+      exit 1
+    fi
+    echo "Instalando: $falta"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $falta >/dev/null
+  fi
+  # The tests prove that a decimal comma in the machine's locale changes nothing.
+  if ! locale -a 2>/dev/null | grep -qi '^pt_BR\.utf-\?8$'; then
+    if [ "$(id -u)" = 0 ]; then
+      sed -i 's/^# *pt_BR.UTF-8 UTF-8/pt_BR.UTF-8 UTF-8/' /etc/locale.gen
+      grep -q '^pt_BR.UTF-8 UTF-8' /etc/locale.gen || echo 'pt_BR.UTF-8 UTF-8' >> /etc/locale.gen
+      locale-gen >/dev/null
+    else
+      echo "Aviso: locale pt_BR.UTF-8 ausente; o teste de locale falhará." >&2
+    fi
+  fi
+}
+
+build() {
+  cmake -S "$RAIZ" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$BUILD" -j"$(nproc)"
+}
+
+testa() {
+  deps
+  build
+  cd "$BUILD"
+  ctest --output-on-failure -j"$(nproc)" --timeout 600
+}
+
+bench() {
+  deps
+  build
+  "$BUILD/bin/BenchSintegra"
+}
+
+case "${1:-}" in
+  deps) deps ;;
+  build) deps; build ;;
+  test) testa ;;
+  bench) bench ;;
+  demo) echo "O comando demo ainda não existe." >&2; exit 2 ;;
+  *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+esac

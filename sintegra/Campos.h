@@ -1,0 +1,68 @@
+// The field rules of the Sintegra layouts, written once and named as the
+// layouts name them. A line is assembled field by field, left to right, in a
+// fixed buffer of 126 bytes; text arrives as UTF-8 and is stored as Windows-1252.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace sintegra {
+
+inline constexpr int TamanhoLinha = 126;
+
+// Appends the Windows-1252 form of a UTF-8 text to `saida`. A character that
+// Windows-1252 cannot hold, and a byte that is not valid UTF-8, become "?".
+// Control characters (line breaks, tabs) become blanks, so that no value can
+// split a record over two lines.
+void AcrescentaWindows1252(std::string_view utf8, std::string& saida);
+std::string ParaWindows1252(std::string_view utf8);
+
+// Rule 5 without the alignment: the digits of |valor| rounded to `decimais`
+// places, halves away from zero, at least one integer digit and exactly
+// `decimais` decimals, with neither separator nor sign. The rounding is done on
+// the value as written with 15 significant digits (2.675 -> "268", 1.005 -> "101"),
+// never on the binary double.
+// `saida` holds at least TamanhoDigitosValor bytes; returns the digits written.
+inline constexpr int TamanhoDigitosValor = 400;
+int DigitosValor(double valor, int decimais, char* saida);
+
+// Text pipeline steps applied in place to a Windows-1252 field.
+void Apara(std::string& texto);               // rule 4: leading and trailing blanks
+void TiraPontuacao(std::string& texto);       // rule 3
+void SoDigitos(std::string& texto);           // keeps 0-9 only
+void UltimosCaracteres(std::string& texto, std::size_t quantos);
+
+class Linha {
+public:
+    Linha() = default;
+
+    // Rule 9: a constant.
+    Linha& Fixo(std::string_view constante);
+    Linha& Brancos(int largura) { return Preenche(largura, ' '); }
+    Linha& Zeros(int largura) { return Preenche(largura, '0'); }
+    // Rule 1: left-aligned, filled with `f`, cut to the first `largura` characters.
+    Linha& Esquerda(std::string_view texto1252, int largura, char f);
+    // Rule 2: right-aligned, filled with `f`, cut to the first `largura` characters.
+    Linha& Direita(std::string_view texto1252, int largura, char f);
+    // Rule 5: amount with `decimais` implied decimals, right-aligned with zeros.
+    Linha& Valor(double valor, int largura, int decimais);
+    // Rule 6: integer with its sign, right-aligned with zeros.
+    Linha& Inteiro(long long valor, int largura);
+    // Rule 6, left-aligned: integer with its sign, filled on the right with `f`.
+    Linha& InteiroEsquerda(long long valor, int largura, char f);
+    // Rule 7: AAAAMMDD.
+    Linha& Data(std::chrono::year_month_day data);
+
+    int Posicao() const { return pos_; }  // characters written so far
+    const char* Texto() const { return buf_; }
+
+private:
+    Linha& Preenche(int largura, char f);
+    char* Reserva(int largura);
+
+    char buf_[TamanhoLinha + 2];  // every position is written by the fields
+    int pos_ = 0;
+};
+
+}  // namespace sintegra

@@ -1,0 +1,555 @@
+#include "Sintegra.h"
+
+#include "Campos.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sintegra {
+
+namespace {
+
+// The software house that supplies this program, as record 88SF declares it.
+constexpr std::string_view FornecedorNome = "NELVORA SISTEMAS LTDA";
+constexpr std::string_view FornecedorCNPJ = "45997418000153";
+// Two telephone numbers of eleven digits each: 0 + area code + number.
+constexpr std::string_view FornecedorTelefones = "0473322110004733221101";
+constexpr std::string_view FornecedorEmail = "sintegra@nelvora.com.br";
+
+// Steps applied to a text field before it is aligned, in this order.
+enum Regra : unsigned {
+    Nada = 0,
+    Aparado = 1,          // rule 4
+    SemPontuacao = 2,     // rule 3
+    Digitos = 4,          // numeric contact fields keep only their digits
+};
+
+constexpr std::size_t TamanhoBuffer = 1 << 18;
+
+std::atomic<unsigned> SequenciaTemporario{0};
+
+}  // namespace
+
+std::string RemovePontuacao(std::string_view texto) {
+    std::string s(texto);
+    TiraPontuacao(s);
+    return s;
+}
+
+std::string AlinhaDireita(std::string_view valor, int largura, char preenchimento) {
+    if (largura <= 0) return {};
+    // Count characters, not bytes: a UTF-8 continuation byte starts no character.
+    std::size_t caracteres = 0;
+    std::size_t corte = valor.size();
+    for (std::size_t i = 0; i < valor.size(); ++i) {
+        if ((static_cast<unsigned char>(valor[i]) & 0xC0) == 0x80) continue;
+        if (caracteres == static_cast<std::size_t>(largura)) {
+            corte = i;
+            break;
+        }
+        ++caracteres;
+    }
+    if (corte < valor.size()) return std::string(valor.substr(0, corte));
+    return std::string(static_cast<std::size_t>(largura) - caracteres, preenchimento) +
+           std::string(valor);
+}
+
+tSintegra::tSintegra(std::string caminho) : caminho_(std::move(caminho)) {}
+
+tSintegra::~tSintegra() { AbandonaArquivo(); }
+
+bool tSintegra::AbreArquivo(std::string_view nomeArquivo) {
+    AbandonaArquivo();
+    nomeArquivoCompleto_ = caminho_ + std::string(nomeArquivo);
+    // The temporary file lies beside the target, so that moving it onto the
+    // target name at the end is a rename within one file system.
+    for (int tentativa = 0; tentativa < 100; ++tentativa) {
+        nomeTemporario_ = nomeArquivoCompleto_ + ".~" + std::to_string(::getpid()) + "-" +
+                          std::to_string(SequenciaTemporario++) + ".tmp";
+        fd_ = ::open(nomeTemporario_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0 || errno != EEXIST) break;
+    }
+    if (fd_ < 0) {
+        nomeTemporario_.clear();
+        return false;
+    }
+    buffer_.resize(TamanhoBuffer);
+    usado_ = 0;
+    return true;
+}
+
+std::string tSintegra::MensagemFalhaCriacao() const {
+    return "Não foi possível criar o arquivo " + nomeArquivoCompleto_ +
+           " no caminho especificado.";
+}
+
+void tSintegra::FalhaGravacao(const char* acao, int erro) const {
+    throw ErroArquivo(std::string("Não foi possível ") + acao + " o arquivo " +
+                      nomeArquivoCompleto_ + ": " + std::strerror(erro));
+}
+
+void tSintegra::Descarrega() {
+    std::size_t feito = 0;
+    while (feito < usado_) {
+        const auto n = ::write(fd_, buffer_.data() + feito, usado_ - feito);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int erro = errno;
+            usado_ = 0;
+            FalhaGravacao("gravar", erro);
+        }
+        feito += static_cast<std::size_t>(n);
+    }
+    usado_ = 0;
+}
+
+void tSintegra::GravaLinha(const char* linha) {
+    if (fd_ < 0) FalhaGravacao("gravar", EBADF);
+    if (usado_ + TamanhoLinha + 2 > buffer_.size()) Descarrega();
+    char* p = buffer_.data() + usado_;
+    std::memcpy(p, linha, TamanhoLinha);
+    p[TamanhoLinha] = '\r';
+    p[TamanhoLinha + 1] = '\n';
+    usado_ += TamanhoLinha + 2;
+}
+
+void tSintegra::FechaArquivo() {
+    if (fd_ < 0) FalhaGravacao("fechar", EBADF);
+    try {
+        Descarrega();
+        if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) FalhaGravacao("fechar", errno);
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) FalhaGravacao("fechar", errno);
+        if (::rename(nomeTemporario_.c_str(), nomeArquivoCompleto_.c_str()) != 0)
+            FalhaGravacao("fechar", errno);
+    } catch (...) {
+        AbandonaArquivo();
+        throw;
+    }
+    nomeTemporario_.clear();
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+}
+
+void tSintegra::AbandonaArquivo() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!nomeTemporario_.empty()) {
+        ::unlink(nomeTemporario_.c_str());
+        nomeTemporario_.clear();
+    }
+    usado_ = 0;
+}
+
+namespace {
+
+// Converts a UTF-8 argument into the writer's scratch field, then applies the rules.
+const std::string& Prepara(std::string& campo, std::string_view utf8, unsigned regras) {
+    campo.clear();
+    AcrescentaWindows1252(utf8, campo);
+    if (regras & Aparado) Apara(campo);
+    if (regras & SemPontuacao) TiraPontuacao(campo);
+    if (regras & Digitos) SoDigitos(campo);
+    return campo;
+}
+
+// The document number of records 50 and 54: punctuation removed, and when longer
+// than six characters its last six, as the tax authority asks of electronic notes.
+const std::string& NumeroDocumento(std::string& campo, std::string_view utf8) {
+    Prepara(campo, utf8, SemPontuacao);
+    UltimosCaracteres(campo, 6);
+    return campo;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- 10, 11, 90
+
+void tSintegra::Registro10(std::string_view CNPJ, std::string_view InscricaoEstadual,
+                           std::string_view NomeContribuinte, std::string_view Municipio,
+                           std::string_view UF, std::string_view Fax, sintegra::Data DataInicial,
+                           sintegra::Data DataFinal, int CodigoEstrutura, int CodigoNatureza,
+                           int CodigoFinalidade) {
+    Linha l;
+    l.Fixo("10")
+        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+        .Esquerda(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, ' ')
+        .Esquerda(Prepara(campo_, NomeContribuinte, Nada), 35, ' ')
+        .Esquerda(Prepara(campo_, Municipio, Nada), 30, ' ')
+        .Esquerda(Prepara(campo_, UF, Nada), 2, ' ')
+        .Direita(Prepara(campo_, Fax, Digitos), 10, '0')
+        .Data(DataInicial)
+        .Data(DataFinal)
+        .Inteiro(CodigoEstrutura, 1)
+        .Inteiro(CodigoNatureza, 1)
+        .Inteiro(CodigoFinalidade, 1);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro11(std::string_view Logradouro, std::string_view Numero,
+                           std::string_view Complemento, std::string_view Bairro,
+                           std::string_view CEP, std::string_view NomeContato,
+                           std::string_view Telefone) {
+    Linha l;
+    l.Fixo("11")
+        .Esquerda(Prepara(campo_, Logradouro, Nada), 34, ' ')
+        .Direita(Prepara(campo_, Numero, Digitos), 5, '0')
+        .Esquerda(Prepara(campo_, Complemento, Nada), 22, ' ')
+        .Esquerda(Prepara(campo_, Bairro, Nada), 15, ' ')
+        .Esquerda(Prepara(campo_, CEP, Digitos), 8, '0')
+        .Esquerda(Prepara(campo_, NomeContato, Nada), 28, ' ')
+        .Direita(Prepara(campo_, Telefone, Digitos), 12, '0');
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro90(std::string_view CNPJ, std::string_view InscricaoEstadual,
+                           std::string_view TipoTotalizado, int Total) {
+    if (Total <= 0) return;
+    ++qtdTotal_;
+    // Every 90 line carries the number of 90 lines of the file: one per type
+    // with records, plus the "99" line.
+    int linhas90 = 1;
+    for (auto qtd : {qtd50_, qtd54_, qtd60_, qtd61_, qtd74_, qtd75_, qtd88_})
+        if (qtd > 0) ++linhas90;
+    Linha l;
+    l.Fixo("90")
+        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+        .Esquerda(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, ' ')
+        .Direita(Prepara(campo_, TipoTotalizado, Nada), 2, '0')
+        .Inteiro(Total, 8)
+        .Brancos(85)
+        .InteiroEsquerda(linhas90, 1, '0');
+    GravaLinha(l.Texto());
+}
+
+// ---------------------------------------------------------------- 50, 54
+
+void tSintegra::Registro50(std::string_view CNPJ, std::string_view InscricaoEstadual,
+                           sintegra::Data DataEmissao, std::string_view UF,
+                           std::string_view Modelo, std::string_view Serie,
+                           std::string_view Numero, std::string_view CFOP,
+                           std::string_view Emitente, double ValorTotal,
+                           double BaseCalculoICMS, double ValorICMS,
+                           double IsentaNaoTributada, double Outras, double Aliquota,
+                           std::string_view Situacao) {
+    ++qtd50_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("50").Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0');
+    // An Inscrição Estadual left blank is declared "ISENTO".
+    Prepara(campo_, InscricaoEstadual, Aparado);
+    if (campo_.empty()) campo_ = "ISENTO";
+    TiraPontuacao(campo_);
+    l.Esquerda(campo_, 14, ' ')
+        .Data(DataEmissao)
+        .Esquerda(Prepara(campo_, UF, SemPontuacao), 2, ' ')
+        .Esquerda(Prepara(campo_, Modelo, SemPontuacao), 2, ' ')
+        .Esquerda(Prepara(campo_, Serie, SemPontuacao), 3, ' ')
+        .Direita(NumeroDocumento(campo_, Numero), 6, '0')
+        .Direita(Prepara(campo_, CFOP, SemPontuacao), 4, '0')
+        .Direita(Prepara(campo_, Emitente, SemPontuacao), 1, ' ')
+        .Valor(ValorTotal, 13, 2)
+        .Valor(BaseCalculoICMS, 13, 2)
+        .Valor(ValorICMS, 13, 2)
+        .Valor(IsentaNaoTributada, 13, 2)
+        .Valor(Outras, 13, 2)
+        .Valor(Aliquota, 4, 2)
+        .Esquerda(Prepara(campo_, Situacao, SemPontuacao), 1, ' ');
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro54(std::string_view CNPJ, std::string_view Modelo,
+                           std::string_view Serie, std::string_view Numero,
+                           std::string_view CFOP, std::string_view CST,
+                           std::string_view NumeroItem, std::string_view CodigoProduto,
+                           double Quantidade, double ValorProduto, double ValorDesconto,
+                           double BaseCalculoICMS, double BaseCalculoICMSST, double ValorIPI,
+                           double AliquotaICMS) {
+    ++qtd54_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("54")
+        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+        .Esquerda(Prepara(campo_, Modelo, Nada), 2, ' ')
+        .Esquerda(Prepara(campo_, Serie, Nada), 3, ' ')
+        .Direita(NumeroDocumento(campo_, Numero), 6, '0')
+        .Direita(Prepara(campo_, CFOP, Nada), 4, '0')
+        .Direita(Prepara(campo_, CST, Nada), 3, ' ')
+        .Direita(Prepara(campo_, NumeroItem, Nada), 3, '0')
+        .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
+        .Valor(Quantidade, 11, 3)
+        .Valor(ValorProduto, 12, 2)
+        .Valor(ValorDesconto, 12, 2)
+        .Valor(BaseCalculoICMS, 12, 2)
+        .Valor(BaseCalculoICMSST, 12, 2)
+        .Valor(ValorIPI, 12, 2)
+        .Valor(AliquotaICMS, 4, 2);
+    GravaLinha(l.Texto());
+}
+
+// ---------------------------------------------------------------- 60
+
+void tSintegra::Registro60M(std::string_view NumeroSerie, std::string_view NumeroOrdem,
+                            sintegra::Data DataEmissao, std::string_view ModeloDocumento,
+                            int COOInicial, int COOFinal, int ContadorReducaoZ,
+                            int ContadorReinicioOperacao, double VendaBruta,
+                            double GrandeTotal) {
+    ++qtd60_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("60")
+        .Fixo("M")
+        .Data(DataEmissao)
+        .Esquerda(Prepara(campo_, NumeroSerie, Nada), 20, ' ')
+        .Direita(Prepara(campo_, NumeroOrdem, Nada), 3, '0')
+        .Direita(Prepara(campo_, ModeloDocumento, Nada), 2, '0')
+        .Inteiro(COOInicial, 6)
+        .Inteiro(COOFinal, 6)
+        .Inteiro(ContadorReducaoZ, 6)
+        .Inteiro(ContadorReinicioOperacao, 3)
+        .Valor(VendaBruta, 16, 2)
+        .Valor(GrandeTotal, 16, 2)
+        .Brancos(37);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro60A(std::string_view NumeroSerie, std::string_view Aliquota,
+                            sintegra::Data DataEmissao, double Valor) {
+    ++qtd60_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("60").Fixo("A").Data(DataEmissao).Esquerda(Prepara(campo_, NumeroSerie, Nada), 20,
+                                                       ' ');
+    // The typed-in codes FF, II and NN stand for the one-letter codes F, I and N.
+    Prepara(campo_, Aliquota, Aparado);
+    if (campo_ == "FF")
+        campo_ = "F";
+    else if (campo_ == "II")
+        campo_ = "I";
+    else if (campo_ == "NN")
+        campo_ = "N";
+    else
+        Prepara(campo_, Aliquota, Nada);
+    l.Esquerda(campo_, 4, ' ').Valor(Valor, 12, 2).Brancos(79);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro60D(std::string_view NumeroSerie, std::string_view CodigoProduto,
+                            sintegra::Data DataEmissao, std::string_view Aliquota,
+                            double Quantidade, double Valor, double BaseCalculoICMS,
+                            double ValorICMS) {
+    ++qtd60_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("60")
+        .Fixo("D")
+        .Data(DataEmissao)
+        .Esquerda(Prepara(campo_, NumeroSerie, Nada), 20, ' ')
+        .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
+        .Valor(Quantidade, 13, 3)
+        .Valor(Valor, 16, 2)
+        .Valor(BaseCalculoICMS, 16, 2)
+        .Esquerda(Prepara(campo_, Aliquota, Nada), 4, ' ')
+        .Valor(ValorICMS, 13, 2)
+        .Brancos(19);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro60I(std::string_view NumeroSerie, std::string_view ModeloDocumento,
+                            sintegra::Data DataEmissao, std::string_view CodigoProduto,
+                            std::string_view Aliquota, int NumeroDocumento, int NumeroItem,
+                            double Quantidade, double Valor, double BaseCalculoICMS,
+                            double ValorICMS) {
+    ++qtd60_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("60")
+        .Fixo("I")
+        .Data(DataEmissao)
+        .Esquerda(Prepara(campo_, NumeroSerie, Nada), 20, ' ')
+        .Esquerda(Prepara(campo_, ModeloDocumento, Nada), 2, ' ')
+        .Inteiro(NumeroDocumento, 6)
+        .Inteiro(NumeroItem, 3)
+        .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
+        .Valor(Quantidade, 13, 3)
+        .Valor(Valor, 13, 2)
+        .Valor(BaseCalculoICMS, 12, 2)
+        .Esquerda(Prepara(campo_, Aliquota, Nada), 4, ' ')
+        .Valor(ValorICMS, 12, 2)
+        .Brancos(16);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro60R(std::string_view MesAno, std::string_view CodigoProduto,
+                            std::string_view Aliquota, double Quantidade, double Valor,
+                            double BaseCalculoICMS) {
+    ++qtd60_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("60")
+        .Fixo("R")
+        .Esquerda(Prepara(campo_, MesAno, Nada), 6, ' ')
+        .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
+        .Valor(Quantidade, 13, 3)
+        .Valor(Valor, 16, 2)
+        .Valor(BaseCalculoICMS, 16, 2)
+        .Esquerda(Prepara(campo_, Aliquota, Nada), 4, ' ')
+        .Brancos(54);
+    GravaLinha(l.Texto());
+}
+
+// ---------------------------------------------------------------- 61, 61R, 74, 75
+
+void tSintegra::Registro61(int Modelo, std::string_view Serie, sintegra::Data DataEmissao,
+                           int NumeroInicial, int NumeroFinal, double ValorTotal,
+                           double BaseCalculoICMS, double ValorICMS,
+                           double IsentaNaoTributada, double Outras, double Aliquota) {
+    ++qtd61_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("61")
+        .Brancos(14)
+        .Brancos(14)
+        .Data(DataEmissao)
+        .Inteiro(Modelo, 2)
+        .Esquerda(Prepara(campo_, Serie, Nada), 3, ' ')
+        .Brancos(2)
+        .Inteiro(NumeroInicial, 6)
+        .Inteiro(NumeroFinal, 6)
+        .Valor(ValorTotal, 13, 2)
+        .Valor(BaseCalculoICMS, 13, 2)
+        .Valor(ValorICMS, 12, 2)
+        .Valor(IsentaNaoTributada, 13, 2)
+        .Valor(Outras, 13, 2)
+        .Valor(Aliquota, 4, 2)
+        .Brancos(1);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro61R(int Mes, int Ano, std::string_view CodigoProduto,
+                            double Quantidade, double Valor, double BaseCalculoICMS,
+                            double Aliquota) {
+    ++qtd61_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("61")
+        .Fixo("R")
+        .Inteiro(Mes, 2)
+        .InteiroEsquerda(Ano, 4, ' ')
+        .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
+        .Valor(Quantidade, 13, 3)
+        .Valor(Valor, 16, 2)
+        .Valor(BaseCalculoICMS, 16, 2)
+        .Valor(Aliquota, 4, 2)
+        .Brancos(54);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro74(std::string_view CodigoProduto, sintegra::Data DataInventario,
+                           std::string_view UF, double Quantidade, double Valor) {
+    ++qtd74_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("74")
+        .Data(DataInventario)
+        .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
+        .Valor(Quantidade, 13, 3)
+        .Valor(Valor, 13, 2)
+        .Fixo("1")   // goods owned and held by the informant
+        .Zeros(14)
+        .Brancos(14)
+        .Esquerda(Prepara(campo_, UF, Nada), 2, ' ')
+        .Brancos(45);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro75(std::string_view CodigoProduto, std::string_view CodigoNCM,
+                           sintegra::Data DataInicial, sintegra::Data DataFinal,
+                           std::string_view Descricao, std::string_view Unidade,
+                           double AliquotaIPI, double AliquotaICMS,
+                           double ReducaoBaseCalculoICMS, double BaseCalculoICMSST) {
+    ++qtd75_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("75")
+        .Data(DataInicial)
+        .Data(DataFinal)
+        .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
+        .Direita(Prepara(campo_, CodigoNCM, Nada), 8, ' ')
+        .Esquerda(Prepara(campo_, Descricao, Nada), 53, ' ')
+        .Esquerda(Prepara(campo_, Unidade, Nada), 6, ' ')
+        .Valor(AliquotaIPI, 5, 2)
+        .Valor(AliquotaICMS, 4, 2)
+        .Valor(ReducaoBaseCalculoICMS, 5, 2)
+        .Valor(BaseCalculoICMSST, 13, 2);
+    GravaLinha(l.Texto());
+}
+
+// ---------------------------------------------------------------- 88
+
+void tSintegra::Registro88SF() {
+    ++qtd88_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("88")
+        .Fixo("SF")
+        .Esquerda(FornecedorNome, 35, ' ')
+        .Fixo(FornecedorCNPJ)
+        .Fixo(FornecedorTelefones)
+        .Esquerda(FornecedorEmail, 50, ' ')
+        .Fixo("1");
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro88EC(std::string_view NomeResponsavel, std::string_view CPF,
+                             std::string_view CRC, std::string_view Telefone,
+                             std::string_view Email, std::string_view Indicador) {
+    ++qtd88_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("88")
+        .Fixo("EC")
+        .Esquerda(Prepara(campo_, NomeResponsavel, Nada), 39, ' ')
+        .Direita(Prepara(campo_, CPF, Digitos), 11, '0')
+        .Esquerda(Prepara(campo_, CRC, Nada), 10, ' ')
+        .Esquerda(Prepara(campo_, Telefone, Digitos), 11, '0')
+        .Esquerda(Prepara(campo_, Email, Nada), 50, ' ')
+        .Esquerda(Prepara(campo_, Indicador, Nada), 1, ' ');
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro88SME(std::string_view CNPJ, std::string_view InscricaoEstadual) {
+    ++qtd88_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("88")
+        .Fixo("SME")
+        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+        .Direita(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, '0')
+        .Esquerda(Prepara(campo_, "SEM MOVIMENTO DE ENTRADAS", Nada), 34, ' ')
+        .Brancos(59);
+    GravaLinha(l.Texto());
+}
+
+void tSintegra::Registro88SMS(std::string_view CNPJ, std::string_view InscricaoEstadual) {
+    ++qtd88_;
+    ++qtdTotal_;
+    Linha l;
+    l.Fixo("88")
+        .Fixo("SMS")
+        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+        .Direita(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, '0')
+        .Esquerda(Prepara(campo_, "SEM MOVIMENTO DE SAÍDAS", Nada), 34, ' ')
+        .Brancos(59);
+    GravaLinha(l.Texto());
+}
+
+}  // namespace sintegra

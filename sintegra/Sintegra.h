@@ -1,0 +1,163 @@
+// tSintegra: the writer of the Sintegra magnetic file.
+//
+// It owns the output file, formats every record type field by field into lines
+// of exactly 126 Windows-1252 bytes followed by CR LF, and counts what it wrote
+// so that the closing stage can write the totals (record 90). It knows no
+// database and no window: every value arrives as an argument.
+//
+// Text arguments are UTF-8. Each text field is converted to Windows-1252 before
+// it is aligned and cut, so widths are counted in Windows-1252 characters.
+//
+// The file is written into a temporary file beside the target and moved onto
+// the target name only by FechaArquivo; a run that fails half-way never leaves
+// a truncated file under the real name, and an earlier file of that name stays
+// as it was until the new one is complete.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace sintegra {
+
+using Data = std::chrono::year_month_day;
+
+// A write, close or move failure of the output file. The text names the file
+// and the system's reason.
+class ErroArquivo : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Public text operations of the writer, also used by the export stages.
+// RemovePontuacao deletes ".", ",", "-", "_", "|" and "/" and keeps everything else.
+std::string RemovePontuacao(std::string_view texto);
+// Fills on the left with `preenchimento` up to `largura` characters; a longer
+// value keeps its first `largura` characters. Widths count characters, not bytes.
+std::string AlinhaDireita(std::string_view valor, int largura, char preenchimento);
+
+class tSintegra {
+public:
+    // `caminho` is the folder prefix of the file, already ending with the separator.
+    explicit tSintegra(std::string caminho);
+    ~tSintegra();
+    tSintegra(const tSintegra&) = delete;
+    tSintegra& operator=(const tSintegra&) = delete;
+
+    // Prepares the file `caminho + nomeArquivo`. Returns false when it cannot be
+    // created (the folder does not exist, no permission); the writer then stays
+    // closed and MensagemFalhaCriacao() gives the text to show the user.
+    bool AbreArquivo(std::string_view nomeArquivo);
+    // Flushes and closes the file and puts it under its real name, replacing an
+    // earlier file of that name. Raises ErroArquivo on failure (the temporary
+    // file is then removed and the earlier file left untouched).
+    void FechaArquivo();
+    // Gives up the file being written: the temporary file is removed and any
+    // earlier file of the target name is left as it was. Harmless when closed.
+    void AbandonaArquivo();
+    bool ArquivoAberto() const { return fd_ >= 0; }
+
+    std::string MensagemFalhaCriacao() const;
+
+    // Records 10, 11 and 90.
+    void Registro10(std::string_view CNPJ, std::string_view InscricaoEstadual,
+                    std::string_view NomeContribuinte, std::string_view Municipio,
+                    std::string_view UF, std::string_view Fax, Data DataInicial,
+                    Data DataFinal, int CodigoEstrutura, int CodigoNatureza,
+                    int CodigoFinalidade);
+    void Registro11(std::string_view Logradouro, std::string_view Numero,
+                    std::string_view Complemento, std::string_view Bairro,
+                    std::string_view CEP, std::string_view NomeContato,
+                    std::string_view Telefone);
+    void Registro90(std::string_view CNPJ, std::string_view InscricaoEstadual,
+                    std::string_view TipoTotalizado, int Total);
+
+    // Records 50 and 54.
+    void Registro50(std::string_view CNPJ, std::string_view InscricaoEstadual,
+                    Data DataEmissao, std::string_view UF, std::string_view Modelo,
+                    std::string_view Serie, std::string_view Numero,
+                    std::string_view CFOP, std::string_view Emitente, double ValorTotal,
+                    double BaseCalculoICMS, double ValorICMS, double IsentaNaoTributada,
+                    double Outras, double Aliquota, std::string_view Situacao);
+    void Registro54(std::string_view CNPJ, std::string_view Modelo,
+                    std::string_view Serie, std::string_view Numero,
+                    std::string_view CFOP, std::string_view CST,
+                    std::string_view NumeroItem, std::string_view CodigoProduto,
+                    double Quantidade, double ValorProduto, double ValorDesconto,
+                    double BaseCalculoICMS, double BaseCalculoICMSST, double ValorIPI,
+                    double AliquotaICMS);
+
+    // Records 60M, 60A, 60D, 60I and 60R.
+    void Registro60M(std::string_view NumeroSerie, std::string_view NumeroOrdem,
+                     Data DataEmissao, std::string_view ModeloDocumento, int COOInicial,
+                     int COOFinal, int ContadorReducaoZ, int ContadorReinicioOperacao,
+                     double VendaBruta, double GrandeTotal);
+    void Registro60A(std::string_view NumeroSerie, std::string_view Aliquota,
+                     Data DataEmissao, double Valor);
+    void Registro60D(std::string_view NumeroSerie, std::string_view CodigoProduto,
+                     Data DataEmissao, std::string_view Aliquota, double Quantidade,
+                     double Valor, double BaseCalculoICMS, double ValorICMS);
+    void Registro60I(std::string_view NumeroSerie, std::string_view ModeloDocumento,
+                     Data DataEmissao, std::string_view CodigoProduto,
+                     std::string_view Aliquota, int NumeroDocumento, int NumeroItem,
+                     double Quantidade, double Valor, double BaseCalculoICMS,
+                     double ValorICMS);
+    void Registro60R(std::string_view MesAno, std::string_view CodigoProduto,
+                     std::string_view Aliquota, double Quantidade, double Valor,
+                     double BaseCalculoICMS);
+
+    // Records 61, 61R, 74 and 75.
+    void Registro61(int Modelo, std::string_view Serie, Data DataEmissao,
+                    int NumeroInicial, int NumeroFinal, double ValorTotal,
+                    double BaseCalculoICMS, double ValorICMS, double IsentaNaoTributada,
+                    double Outras, double Aliquota);
+    void Registro61R(int Mes, int Ano, std::string_view CodigoProduto, double Quantidade,
+                     double Valor, double BaseCalculoICMS, double Aliquota);
+    void Registro74(std::string_view CodigoProduto, Data DataInventario,
+                    std::string_view UF, double Quantidade, double Valor);
+    void Registro75(std::string_view CodigoProduto, std::string_view CodigoNCM,
+                    Data DataInicial, Data DataFinal, std::string_view Descricao,
+                    std::string_view Unidade, double AliquotaIPI, double AliquotaICMS,
+                    double ReducaoBaseCalculoICMS, double BaseCalculoICMSST);
+
+    // Records 88.
+    void Registro88SF();
+    void Registro88EC(std::string_view NomeResponsavel, std::string_view CPF,
+                      std::string_view CRC, std::string_view Telefone,
+                      std::string_view Email, std::string_view Indicador);
+    void Registro88SME(std::string_view CNPJ, std::string_view InscricaoEstadual);
+    void Registro88SMS(std::string_view CNPJ, std::string_view InscricaoEstadual);
+
+    // Counters: records written per type; QtdTotal counts every record but 10 and 11.
+    std::int32_t Qtd50() const { return qtd50_; }
+    std::int32_t Qtd54() const { return qtd54_; }
+    std::int32_t Qtd60() const { return qtd60_; }  // 60M, 60A, 60D, 60I and 60R
+    std::int32_t Qtd61() const { return qtd61_; }  // 61 and 61R
+    std::int32_t Qtd74() const { return qtd74_; }
+    std::int32_t Qtd75() const { return qtd75_; }
+    std::int32_t Qtd88() const { return qtd88_; }  // 88SF, 88EC, 88SME and 88SMS
+    std::int32_t QtdTotal() const { return qtdTotal_; }
+
+    const std::string& Caminho() const { return caminho_; }
+    const std::string& NomeArquivoCompleto() const { return nomeArquivoCompleto_; }
+    const std::string& NomeArquivoTemporario() const { return nomeTemporario_; }
+
+private:
+    void GravaLinha(const char* linha);  // 126 bytes, CR LF appended
+    void Descarrega();
+    [[noreturn]] void FalhaGravacao(const char* acao, int erro) const;
+
+    std::int32_t qtd50_ = 0, qtd54_ = 0, qtd60_ = 0, qtd61_ = 0;
+    std::int32_t qtd74_ = 0, qtd75_ = 0, qtd88_ = 0, qtdTotal_ = 0;
+    std::string caminho_;
+    std::string nomeArquivoCompleto_;
+    std::string nomeTemporario_;
+    int fd_ = -1;
+    std::string buffer_;
+    std::size_t usado_ = 0;
+    std::string campo_;  // scratch for the field being converted
+};
+
+}  // namespace sintegra
