@@ -1,0 +1,40 @@
+// The program's connection to the company database: a parameter list of
+// key=value lines, a handler that assembles it each time the connection is
+// about to open, and the attachment itself, opened on first use.
+#pragma once
+
+#include "Firebird.h"
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class TConexaoSQL {
+public:
+    std::string NomeConexao;
+    std::string NomeDriver;
+    std::string BibliotecaDriver;
+    std::string BibliotecaCliente;
+    bool PedeLogin = false;
+    // key=value lines; when a key is read the first matching line wins.
+    std::vector<std::string> Parametros;
+    // Runs each time the connection is about to open.
+    std::function<void()> AntesDeConectar;
+
+    // The value of the first line whose key matches, without regard to case.
+    std::string ValorParametro(std::string_view chave) const;
+
+    // The open attachment; opens it first when it is closed.
+    fb::Conexao& Conexao();
+    bool Conectada() const { return conexao_.Aberta(); }
+    void Desconecta() { conexao_.Fecha(); }
+
+    // The connection is shared by the window and the export thread; whoever
+    // runs a statement on it holds this lock for the statement's duration.
+    std::recursive_mutex& Trava() { return trava_; }
+
+private:
+    fb::Conexao conexao_;
+    std::recursive_mutex trava_;
+};

@@ -1,0 +1,670 @@
+#include "ConjuntoDados.h"
+
+#include "ArquivoIni.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t LinhasPorBloco = 4096;
+
+std::string Maiusculas(std::string_view s) {
+    std::string r(s);
+    for (auto& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return r;
+}
+
+bool IniciaNome(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool ContinuaNome(char c) { return IniciaNome(c) || (c >= '0' && c <= '9') || c == '$'; }
+
+// Turns each :NAME outside quotes and comments into ? and lists the names.
+std::string TrocaParametros(const std::string& sql, std::vector<std::string>& nomes) {
+    std::string r;
+    r.reserve(sql.size());
+    for (std::size_t i = 0; i < sql.size();) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            const auto fim = sql.find(c, i + 1);
+            const auto ate = fim == std::string::npos ? sql.size() : fim + 1;
+            r.append(sql, i, ate - i);
+            i = ate;
+        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+            const auto fim = sql.find('\n', i);
+            const auto ate = fim == std::string::npos ? sql.size() : fim;
+            r.append(sql, i, ate - i);
+            i = ate;
+        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+            const auto fim = sql.find("*/", i + 2);
+            const auto ate = fim == std::string::npos ? sql.size() : fim + 2;
+            r.append(sql, i, ate - i);
+            i = ate;
+        } else if (c == ':' && i + 1 < sql.size() && IniciaNome(sql[i + 1])) {
+            std::size_t j = i + 1;
+            while (j < sql.size() && ContinuaNome(sql[j])) ++j;
+            nomes.push_back(Maiusculas(std::string_view(sql).substr(i + 1, j - i - 1)));
+            r += '?';
+            i = j;
+        } else {
+            r += c;
+            ++i;
+        }
+    }
+    return r;
+}
+
+std::size_t TamanhoSlot(TipoCampo t) { return t == TipoCampo::Decimal ? 8 : 4; }
+
+// The first `n` characters of a UTF-8 text.
+std::string_view PrimeirosCaracteres(std::string_view s, int n) {
+    int caracteres = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
+        if (caracteres == n) return s.substr(0, i);
+        ++caracteres;
+    }
+    return s;
+}
+
+int Caracteres(std::string_view s) {
+    int n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::int32_t DiasDesde1970(Data d) {
+    return static_cast<std::int32_t>(std::chrono::sys_days(d).time_since_epoch().count());
+}
+
+Data DataDeDias(std::int32_t dias) {
+    return Data{std::chrono::sys_days{std::chrono::days{dias}}};
+}
+
+std::string TextoDeData(Data d) {
+    char t[16];
+    std::snprintf(t, sizeof t, "%02u/%02u/%04d", static_cast<unsigned>(d.day()),
+                  static_cast<unsigned>(d.month()), static_cast<int>(d.year()));
+    return t;
+}
+
+std::string TextoDeReal(double v) {
+    char t[64];
+    std::snprintf(t, sizeof t, "%.15g", v);
+    return t;
+}
+
+bool LeInteiroDeTexto(std::string_view t, std::int64_t& v) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
+}
+
+bool LeRealDeTexto(std::string_view t, double& v) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
+}
+
+}  // namespace
+
+DefinicaoCampo Texto(std::string nome, int tamanho) {
+    return {std::move(nome), TipoCampo::Texto, tamanho, false, 0};
+}
+DefinicaoCampo TextoFixo(std::string nome, int tamanho) {
+    return {std::move(nome), TipoCampo::Texto, tamanho, true, 0};
+}
+DefinicaoCampo Inteiro(std::string nome) { return {std::move(nome), TipoCampo::Inteiro, 0, false, 0}; }
+DefinicaoCampo Pequeno(std::string nome) { return {std::move(nome), TipoCampo::Pequeno, 0, false, 0}; }
+DefinicaoCampo DataCampo(std::string nome) { return {std::move(nome), TipoCampo::Data, 0, false, 0}; }
+DefinicaoCampo Decimal(std::string nome, int casas) {
+    return {std::move(nome), TipoCampo::Decimal, 15, false, casas};
+}
+
+// ---------------------------------------------------------------- TCampo
+
+const std::string& TCampo::Nome() const { return conjunto_->colunas_[static_cast<std::size_t>(indice_)].def.nome; }
+
+bool TCampo::Nulo() const { return conjunto_->NuloEm(conjunto_->LinhaAtual(), indice_); }
+
+std::string TCampo::Texto() const { return conjunto_->TextoEm(conjunto_->LinhaAtual(), indice_); }
+
+std::string_view TCampo::TextoVista() const {
+    const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
+    const unsigned char* l = conjunto_->LinhaAtual();
+    if (c.def.tipo != TipoCampo::Texto || conjunto_->NuloEm(l, indice_)) return {};
+    std::uint32_t id;
+    std::memcpy(&id, l + c.deslocamento, sizeof id);
+    return conjunto_->TextoGuardado(id);
+}
+
+std::int64_t TCampo::Inteiro() const {
+    const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
+    const unsigned char* l = conjunto_->LinhaAtual();
+    if (conjunto_->NuloEm(l, indice_)) return 0;
+    switch (c.def.tipo) {
+        case TipoCampo::Inteiro:
+        case TipoCampo::Pequeno:
+        case TipoCampo::Data: {
+            std::int32_t v;
+            std::memcpy(&v, l + c.deslocamento, sizeof v);
+            return v;
+        }
+        case TipoCampo::Decimal:
+            return std::llround(Real());
+        case TipoCampo::Texto: {
+            const auto t = TextoVista();
+            std::int64_t v;
+            if (!LeInteiroDeTexto(t, v))
+                throw ErroConversao("'" + std::string(t) + "' is not a valid integer value");
+            return v;
+        }
+    }
+    return 0;
+}
+
+double TCampo::Real() const {
+    const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
+    const unsigned char* l = conjunto_->LinhaAtual();
+    if (conjunto_->NuloEm(l, indice_)) return 0;
+    switch (c.def.tipo) {
+        case TipoCampo::Decimal: {
+            double v;
+            std::memcpy(&v, l + c.deslocamento, sizeof v);
+            return v;
+        }
+        case TipoCampo::Texto: {
+            const auto t = TextoVista();
+            double v;
+            if (!LeRealDeTexto(t, v))
+                throw ErroConversao("'" + std::string(t) + "' is not a valid floating point value");
+            return v;
+        }
+        default:
+            return static_cast<double>(Inteiro());
+    }
+}
+
+Data TCampo::DataValor() const {
+    const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
+    const unsigned char* l = conjunto_->LinhaAtual();
+    if (conjunto_->NuloEm(l, indice_)) return Data{};
+    if (c.def.tipo == TipoCampo::Data) {
+        std::int32_t v;
+        std::memcpy(&v, l + c.deslocamento, sizeof v);
+        return DataDeDias(v);
+    }
+    const std::string t = Texto();
+    int d, m, a;
+    if (std::sscanf(t.c_str(), "%d/%d/%d", &d, &m, &a) == 3) {
+        const Data r = FazData(a, static_cast<unsigned>(m), static_cast<unsigned>(d));
+        if (r.ok()) return r;
+    }
+    throw ErroConversao("'" + t + "' is not a valid date");
+}
+
+// ---------------------------------------------------------------- TConjuntoDados
+
+TConjuntoDados::TConjuntoDados(std::string nomeConsulta, std::string nome,
+                               std::vector<std::string> linhasSql,
+                               std::vector<DefinicaoCampo> campos)
+    : nomeConsulta_(std::move(nomeConsulta)), nome_(std::move(nome)) {
+    std::string sql;
+    for (std::size_t i = 0; i < linhasSql.size(); ++i) {
+        if (i) sql += "\r\n";
+        sql += linhasSql[i];
+    }
+    sql_ = TrocaParametros(sql, nomesParametros_);
+    for (auto& c : campos) colunas_.push_back({std::move(c), 0, -1, false});
+    // Layout of a row: the null bitmap, then one slot per column.
+    bytesNulos_ = (colunas_.size() + 8) / 8;
+    largura_ = bytesNulos_;
+    for (auto& c : colunas_) {
+        c.deslocamento = largura_;
+        largura_ += TamanhoSlot(c.def.tipo);
+        campos_.push_back(c.def);
+    }
+}
+
+TConjuntoDados::~TConjuntoDados() = default;
+
+void TConjuntoDados::AcrescentaCalculado(DefinicaoCampo campo, Calculo calculo) {
+    if (ativo_) throw std::logic_error(nome_ + ": calculated column added to an open row set");
+    colunas_.push_back({campo, largura_, -1, true});
+    largura_ += TamanhoSlot(campo.tipo);
+    bytesNulos_ = (colunas_.size() + 8) / 8;
+    // Move every slot after the grown bitmap.
+    largura_ = bytesNulos_;
+    for (auto& c : colunas_) {
+        c.deslocamento = largura_;
+        largura_ += TamanhoSlot(c.def.tipo);
+    }
+    campos_.push_back(std::move(campo));
+    calculos_.push_back(std::move(calculo));
+}
+
+void TConjuntoDados::DefineIndice(std::string campo) {
+    campoIndice_ = std::move(campo);
+    if (ativo_) AplicaFiltroEIndice();
+}
+
+void TConjuntoDados::Parametro(std::string_view nome, Valor valor) {
+    const std::string chave = Maiusculas(nome);
+    if (std::find(nomesParametros_.begin(), nomesParametros_.end(), chave) ==
+        nomesParametros_.end())
+        throw std::runtime_error(nomeConsulta_ + ": Parameter '" + std::string(nome) +
+                                 "' not found");
+    parametros_[chave] = std::move(valor);
+}
+
+std::uint32_t TConjuntoDados::Guarda(std::string_view texto) {
+    if (auto i = ids_.find(texto); i != ids_.end()) return i->second;
+    const auto id = static_cast<std::uint32_t>(pool_.size());
+    pool_.emplace_back(texto);
+    ids_.emplace(std::string_view(pool_.back()), id);
+    return id;
+}
+
+void TConjuntoDados::Abre() {
+    if (ativo_) return;
+    if (!conexao_) throw std::logic_error(nome_ + ": no connection");
+    std::lock_guard trava(conexao_->Trava());
+    fb::Conexao& conexao = conexao_->Conexao();
+    fb::Transacao transacao(conexao, true);
+    if (!comando_ || comando_->Geracao() != conexao.Geracao())
+        comando_ = std::make_unique<fb::Comando>(conexao, transacao, sql_);
+
+    for (std::size_t i = 0; i < nomesParametros_.size(); ++i) {
+        const auto p = parametros_.find(nomesParametros_[i]);
+        comando_->DefineParametro(i, p == parametros_.end() ? Valor{} : p->second);
+    }
+
+    const auto& resultado = comando_->Colunas();
+    for (auto& c : colunas_) {
+        if (c.calculada) continue;
+        c.origem = -1;
+        for (std::size_t i = 0; i < resultado.size(); ++i)
+            if (IguaisSemCaixa(resultado[i].nome, c.def.nome)) {
+                c.origem = static_cast<int>(i);
+                break;
+            }
+        if (c.origem < 0) throw std::runtime_error("Field '" + c.def.nome + "' not found");
+    }
+
+    blocos_.clear();
+    quantidade_ = 0;
+    pool_.clear();
+    ids_.clear();
+    Guarda("");  // id 0: the empty text
+
+    std::string preenchido;
+    comando_->Abre(transacao, [&](const unsigned char* origem) {
+        // Rows live in blocks: a large result never doubles one big buffer.
+        if (quantidade_ % LinhasPorBloco == 0)
+            blocos_.push_back(std::make_unique<unsigned char[]>(LinhasPorBloco * largura_));
+        unsigned char* destino = const_cast<unsigned char*>(Linha(quantidade_));
+        std::memset(destino, 0, largura_);
+        for (std::size_t k = 0; k < colunas_.size(); ++k) {
+            const auto& c = colunas_[k];
+            if (c.calculada) continue;
+            const auto& r = resultado[static_cast<std::size_t>(c.origem)];
+            unsigned char* slot = destino + c.deslocamento;
+            if (fb::EhNulo(r, origem)) {
+                destino[k / 8] |= static_cast<unsigned char>(1u << (k % 8));
+                continue;
+            }
+            switch (c.def.tipo) {
+                case TipoCampo::Texto: {
+                    std::string_view t;
+                    std::string convertido;
+                    if (fb::EhTexto(r)) {
+                        t = fb::VistaTexto(r, origem);
+                    } else {
+                        convertido = fb::LeTexto(r, origem);
+                        t = convertido;
+                    }
+                    if (c.def.fixo) {
+                        while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+                        t = PrimeirosCaracteres(t, c.def.tamanho);
+                        preenchido.assign(t);
+                        preenchido.append(static_cast<std::size_t>(c.def.tamanho - Caracteres(t)), ' ');
+                        t = preenchido;
+                    } else {
+                        t = PrimeirosCaracteres(t, c.def.tamanho);
+                    }
+                    const std::uint32_t id = Guarda(t);
+                    std::memcpy(slot, &id, sizeof id);
+                    break;
+                }
+                case TipoCampo::Inteiro:
+                case TipoCampo::Pequeno: {
+                    const auto v = static_cast<std::int32_t>(fb::LeInteiro(r, origem));
+                    std::memcpy(slot, &v, sizeof v);
+                    break;
+                }
+                case TipoCampo::Data: {
+                    const std::int32_t v = DiasDesde1970(fb::LeData(r, origem));
+                    std::memcpy(slot, &v, sizeof v);
+                    break;
+                }
+                case TipoCampo::Decimal: {
+                    const double v = fb::LeReal(r, origem);
+                    std::memcpy(slot, &v, sizeof v);
+                    break;
+                }
+            }
+        }
+        ++quantidade_;
+        if (!calculos_.empty()) {
+            linhaEmCalculo_ = destino;
+            std::size_t n = 0;
+            for (std::size_t k = 0; k < colunas_.size(); ++k) {
+                if (!colunas_[k].calculada) continue;
+                const std::string v = calculos_[n++](*this);
+                const std::uint32_t id = Guarda(PrimeirosCaracteres(v, colunas_[k].def.tamanho));
+                std::memcpy(destino + colunas_[k].deslocamento, &id, sizeof id);
+            }
+            linhaEmCalculo_ = nullptr;
+        }
+    });
+    transacao.Confirma();
+    ativo_ = true;
+    AplicaFiltroEIndice();
+    Primeiro();
+}
+
+void TConjuntoDados::Fecha() {
+    ativo_ = false;
+    blocos_.clear();
+    blocos_.shrink_to_fit();
+    quantidade_ = 0;
+    visiveis_.clear();
+    visiveis_.shrink_to_fit();
+    ordemIndice_.clear();
+    ordemIndice_.shrink_to_fit();
+    pool_.clear();
+    pool_.shrink_to_fit();
+    ids_ = {};
+    cursor_ = 0;
+    fim_ = true;
+}
+
+std::size_t TConjuntoDados::BytesDasLinhas() const {
+    std::size_t texto = 0;
+    for (const auto& s : pool_) texto += sizeof(std::string) + (s.size() > 15 ? s.capacity() + 1 : 0);
+    return blocos_.size() * LinhasPorBloco * largura_ + visiveis_.capacity() * 4 + ordemIndice_.capacity() * 4 + texto +
+           ids_.size() * 48;
+}
+
+void TConjuntoDados::VerificaAberto() const {
+    if (!ativo_) throw std::runtime_error(nome_ + ": Cannot perform this operation on a closed dataset");
+}
+
+int TConjuntoDados::QuantidadeRegistros() const {
+    if (!ativo_) return 0;
+    return static_cast<int>(todasVisiveis_ ? quantidade_ : visiveis_.size());
+}
+
+void TConjuntoDados::Primeiro() {
+    VerificaAberto();
+    cursor_ = 0;
+    fim_ = QuantidadeRegistros() == 0;
+}
+
+void TConjuntoDados::Proximo() {
+    VerificaAberto();
+    if (cursor_ + 1 < QuantidadeRegistros())
+        ++cursor_;
+    else
+        fim_ = true;
+}
+
+void TConjuntoDados::Ultimo() {
+    VerificaAberto();
+    cursor_ = std::max(0, QuantidadeRegistros() - 1);
+    fim_ = true;
+}
+
+const unsigned char* TConjuntoDados::Linha(std::size_t i) const {
+    return blocos_[i / LinhasPorBloco].get() + (i % LinhasPorBloco) * largura_;
+}
+
+const unsigned char* TConjuntoDados::LinhaAtual() const {
+    if (linhaEmCalculo_) return linhaEmCalculo_;
+    VerificaAberto();
+    if (QuantidadeRegistros() == 0) return nullptr;
+    const std::size_t linha =
+        todasVisiveis_ ? static_cast<std::size_t>(cursor_) : visiveis_[static_cast<std::size_t>(cursor_)];
+    return Linha(linha);
+}
+
+bool TConjuntoDados::NuloEm(const unsigned char* linha, int coluna) const {
+    if (!linha) return true;  // an empty row set reads as NULLs
+    return (linha[coluna / 8] >> (coluna % 8)) & 1u;
+}
+
+std::string TConjuntoDados::TextoEm(const unsigned char* linha, int coluna) const {
+    if (NuloEm(linha, coluna)) return {};
+    const auto& c = colunas_[static_cast<std::size_t>(coluna)];
+    const unsigned char* slot = linha + c.deslocamento;
+    switch (c.def.tipo) {
+        case TipoCampo::Texto: {
+            std::uint32_t id;
+            std::memcpy(&id, slot, sizeof id);
+            return std::string(TextoGuardado(id));
+        }
+        case TipoCampo::Inteiro:
+        case TipoCampo::Pequeno: {
+            std::int32_t v;
+            std::memcpy(&v, slot, sizeof v);
+            return std::to_string(v);
+        }
+        case TipoCampo::Data: {
+            std::int32_t v;
+            std::memcpy(&v, slot, sizeof v);
+            return TextoDeData(DataDeDias(v));
+        }
+        case TipoCampo::Decimal: {
+            double v;
+            std::memcpy(&v, slot, sizeof v);
+            return TextoDeReal(v);
+        }
+    }
+    return {};
+}
+
+int TConjuntoDados::IndiceCampo(std::string_view nome) const {
+    for (std::size_t i = 0; i < colunas_.size(); ++i)
+        if (IguaisSemCaixa(colunas_[i].def.nome, nome)) return static_cast<int>(i);
+    return -1;
+}
+
+TCampo TConjuntoDados::Campo(std::string_view nome) const {
+    const int i = IndiceCampo(nome);
+    if (i < 0) throw std::runtime_error(nome_ + ": Field '" + std::string(nome) + "' not found");
+    return TCampo(this, i);
+}
+
+bool TConjuntoDados::Compara(const unsigned char* linha, int coluna, const Valor& valor) const {
+    const auto& c = colunas_[static_cast<std::size_t>(coluna)];
+    if (std::holds_alternative<std::monostate>(valor)) return NuloEm(linha, coluna);
+    if (NuloEm(linha, coluna)) return false;
+    const unsigned char* slot = linha + c.deslocamento;
+    switch (c.def.tipo) {
+        case TipoCampo::Texto: {
+            std::uint32_t id;
+            std::memcpy(&id, slot, sizeof id);
+            if (auto s = std::get_if<std::string>(&valor)) return TextoGuardado(id) == *s;
+            return TextoGuardado(id) == TextoEm(linha, coluna);
+        }
+        case TipoCampo::Inteiro:
+        case TipoCampo::Pequeno: {
+            std::int32_t v;
+            std::memcpy(&v, slot, sizeof v);
+            if (auto i = std::get_if<std::int64_t>(&valor)) return v == *i;
+            if (auto d = std::get_if<double>(&valor)) return v == *d;
+            if (auto s = std::get_if<std::string>(&valor)) return std::to_string(v) == *s;
+            return false;
+        }
+        case TipoCampo::Data: {
+            std::int32_t v;
+            std::memcpy(&v, slot, sizeof v);
+            if (auto d = std::get_if<Data>(&valor)) return v == DiasDesde1970(*d);
+            return false;
+        }
+        case TipoCampo::Decimal: {
+            double v;
+            std::memcpy(&v, slot, sizeof v);
+            if (auto i = std::get_if<std::int64_t>(&valor)) return v == static_cast<double>(*i);
+            if (auto d = std::get_if<double>(&valor)) return v == *d;
+            return false;
+        }
+    }
+    return false;
+}
+
+bool TConjuntoDados::Localiza(std::string_view campo, const Valor& valor) {
+    VerificaAberto();
+    const int coluna = Campo(campo).Indice();
+    const int n = QuantidadeRegistros();
+    for (int i = 0; i < n; ++i) {
+        const std::size_t linha =
+            todasVisiveis_ ? static_cast<std::size_t>(i) : visiveis_[static_cast<std::size_t>(i)];
+        if (Compara(Linha(linha), coluna, valor)) {
+            cursor_ = i;
+            fim_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TConjuntoDados::BuscaChave(const Valor& chave) {
+    VerificaAberto();
+    if (campoIndice_.empty()) throw std::runtime_error(nome_ + ": No index currently active");
+    const int coluna = IndiceCampo(campoIndice_);
+    const std::string procurado = std::visit(
+        [](const auto& v) -> std::string {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::string>) return v;
+            else if constexpr (std::is_same_v<T, std::int64_t>) return std::to_string(v);
+            else return {};
+        },
+        chave);
+    // The index orders texts by their bytes; search it by the same order.
+    auto texto = [&](std::uint32_t linha) { return TextoEm(Linha(linha), coluna); };
+    auto it = std::lower_bound(ordemIndice_.begin(), ordemIndice_.end(), procurado,
+                               [&](std::uint32_t linha, const std::string& v) { return texto(linha) < v; });
+    if (it == ordemIndice_.end() || !Compara(Linha(*it), coluna, chave))
+        return false;
+    if (todasVisiveis_) {
+        cursor_ = static_cast<int>(*it);
+    } else {
+        const auto p = std::find(visiveis_.begin(), visiveis_.end(), *it);
+        if (p == visiveis_.end()) return false;
+        cursor_ = static_cast<int>(p - visiveis_.begin());
+    }
+    fim_ = false;
+    return true;
+}
+
+void TConjuntoDados::DefineFiltro(const std::string& texto) {
+    std::string_view t = texto;
+    auto apara = [](std::string_view s) {
+        while (!s.empty() && (s.front() == ' ' || s.front() == '(')) s.remove_prefix(1);
+        while (!s.empty() && (s.back() == ' ' || s.back() == ')')) s.remove_suffix(1);
+        return s;
+    };
+    t = apara(t);
+    const auto diferente = t.find("<>");
+    const auto igual = t.find('=');
+    const bool ehDiferente = diferente != std::string_view::npos;
+    const auto op = ehDiferente ? diferente : igual;
+    if (op == std::string_view::npos) throw std::runtime_error(nome_ + ": filtro não suportado: " + texto);
+    std::string_view coluna = apara(t.substr(0, op));
+    std::string_view valor = apara(t.substr(op + (ehDiferente ? 2 : 1)));
+    if (valor.size() < 2 || valor.front() != '\'' || valor.back() != '\'')
+        throw std::runtime_error(nome_ + ": filtro não suportado: " + texto);
+    const int indice = IndiceCampo(coluna);
+    if (indice < 0) throw std::runtime_error(nome_ + ": Field '" + std::string(coluna) + "' not found");
+    filtro_ = texto;
+    colunaFiltro_ = indice;
+    filtroDiferente_ = ehDiferente;
+    valorFiltro_ = std::string(valor.substr(1, valor.size() - 2));
+    if (ativo_) {
+        AplicaFiltroEIndice();
+        Primeiro();
+    }
+}
+
+void TConjuntoDados::RemoveFiltro() {
+    filtro_.clear();
+    colunaFiltro_ = -1;
+    if (ativo_) {
+        AplicaFiltroEIndice();
+        Primeiro();
+    }
+}
+
+void TConjuntoDados::AplicaFiltroEIndice() {
+    ordemIndice_.clear();
+    visiveis_.clear();
+    const int colunaIndice = campoIndice_.empty() ? -1 : IndiceCampo(campoIndice_);
+    if (colunaIndice >= 0) {
+        ordemIndice_.resize(quantidade_);
+        for (std::uint32_t i = 0; i < quantidade_; ++i) ordemIndice_[i] = i;
+        const auto& c = colunas_[static_cast<std::size_t>(colunaIndice)];
+        auto chave = [&](std::uint32_t linha) -> std::string_view {
+            const unsigned char* l = Linha(linha);
+            if (NuloEm(l, colunaIndice)) return {};
+            std::uint32_t id;
+            std::memcpy(&id, l + c.deslocamento, sizeof id);
+            return TextoGuardado(id);
+        };
+        if (c.def.tipo == TipoCampo::Texto) {
+            std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(),
+                             [&](std::uint32_t a, std::uint32_t b) { return chave(a) < chave(b); });
+        } else {
+            auto numero = [&](std::uint32_t linha) {
+                const unsigned char* l = Linha(linha);
+                if (NuloEm(l, colunaIndice)) return -1e300;
+                if (c.def.tipo == TipoCampo::Decimal) {
+                    double v;
+                    std::memcpy(&v, l + c.deslocamento, sizeof v);
+                    return v;
+                }
+                std::int32_t v;
+                std::memcpy(&v, l + c.deslocamento, sizeof v);
+                return static_cast<double>(v);
+            };
+            std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(),
+                             [&](std::uint32_t a, std::uint32_t b) { return numero(a) < numero(b); });
+        }
+    }
+    todasVisiveis_ = colunaFiltro_ < 0 && colunaIndice < 0;
+    if (todasVisiveis_) return;
+    const auto passa = [&](std::uint32_t linha) {
+        if (colunaFiltro_ < 0) return true;
+        const unsigned char* l = Linha(linha);
+        // A NULL compares as empty text.
+        const bool iguais = TextoEm(l, colunaFiltro_) == valorFiltro_;
+        return filtroDiferente_ ? !iguais : iguais;
+    };
+    visiveis_.reserve(quantidade_);
+    if (colunaIndice >= 0) {
+        for (auto linha : ordemIndice_)
+            if (passa(linha)) visiveis_.push_back(linha);
+    } else {
+        for (std::uint32_t linha = 0; linha < quantidade_; ++linha)
+            if (passa(linha)) visiveis_.push_back(linha);
+    }
+    visiveis_.shrink_to_fit();
+}
