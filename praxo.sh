@@ -13,7 +13,7 @@ BUILD=${BUILD:-$RAIZ/build}
 
 PACOTES=(g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
          libgl-dev firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
-         libssl-dev locales)
+         firebird3.0-server libssl-dev locales)
 
 faltando() {
   local falta=()
@@ -32,6 +32,9 @@ deps() {
       exit 1
     fi
     echo "Instalando: $falta"
+    # The server package's only question is the SYSDBA password of a first install.
+    echo 'firebird3.0-server shared/firebird/sysdba_password/first_install password masterkey' |
+      debconf-set-selections
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $falta >/dev/null
   fi
