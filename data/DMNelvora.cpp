@@ -466,6 +466,7 @@ TFDMExporta::TFDMExporta(std::string pastaPrograma)
       CDSInventario(NovoInventario()),
       CDSConsProduto(NovoConsProduto()),
       CDSCadProduto(NovoCadProduto()),
+      Ponte(pastaPrograma.empty() ? PastaDoExecutavel() : pastaPrograma),
       pastaPrograma_(pastaPrograma.empty() ? PastaDoExecutavel() : std::move(pastaPrograma)) {
     SQLConnectionPRAXO.NomeConexao = "EMPRESA";
     SQLConnectionPRAXO.AntesDeConectar = [this] { SQLConnectionPRAXOBeforeConnect(); };

@@ -6,6 +6,8 @@
 #include "ConexaoSQL.h"
 #include "ConjuntoDados.h"
 #include "Datas.h"
+#include "PontePraxoLib.h"
+#include "VerificacaoVersao.h"
 
 #include <string>
 
@@ -55,6 +57,15 @@ public:
 
     // Every entry, for the code that walks the whole catalogue.
     std::vector<TConjuntoDados*> Catalogo();
+
+    // The maker's library, in the program's folder.
+    TPontePraxoLib Ponte;
+
+    // Asks the database which version of the program it expects; when this
+    // one is out of date, starts the updater (true) or says it is missing, and
+    // asks the application to end.
+    bool VerificaNovaVersao(const std::string& coluna, const std::string& legenda,
+                            const std::string& versaoPrograma, TPlataforma& plataforma);
 
     static Data PrimeiroDiaMes(Data d) { return ::PrimeiroDiaMes(d); }
     static Data UltimoDiaMes(Data d) { return ::UltimoDiaMes(d); }
