@@ -605,9 +605,18 @@ void TConjuntoDados::DefineFiltro(const std::string& texto) {
     }
 }
 
+void TConjuntoDados::DefineFiltroFuncao(std::function<bool(const TConjuntoDados&)> condicao) {
+    condicao_ = std::move(condicao);
+    if (ativo_) {
+        AplicaFiltroEIndice();
+        Primeiro();
+    }
+}
+
 void TConjuntoDados::RemoveFiltro() {
     filtro_.clear();
     colunaFiltro_ = -1;
+    condicao_ = nullptr;
     if (ativo_) {
         AplicaFiltroEIndice();
         Primeiro();
@@ -649,14 +658,22 @@ void TConjuntoDados::AplicaFiltroEIndice() {
                              [&](std::uint32_t a, std::uint32_t b) { return numero(a) < numero(b); });
         }
     }
-    todasVisiveis_ = colunaFiltro_ < 0 && colunaIndice < 0;
+    todasVisiveis_ = colunaFiltro_ < 0 && colunaIndice < 0 && !condicao_;
     if (todasVisiveis_) return;
     const auto passa = [&](std::uint32_t linha) {
-        if (colunaFiltro_ < 0) return true;
         const unsigned char* l = Linha(linha);
-        // A NULL compares as empty text.
-        const bool iguais = TextoEm(l, colunaFiltro_) == valorFiltro_;
-        return filtroDiferente_ ? !iguais : iguais;
+        if (colunaFiltro_ >= 0) {
+            // A NULL compares as empty text.
+            const bool iguais = TextoEm(l, colunaFiltro_) == valorFiltro_;
+            if (filtroDiferente_ == iguais) return false;
+        }
+        if (condicao_) {
+            linhaEmCalculo_ = l;
+            const bool passou = condicao_(*this);
+            linhaEmCalculo_ = nullptr;
+            return passou;
+        }
+        return true;
     };
     visiveis_.reserve(quantidade_);
     if (colunaIndice >= 0) {

@@ -130,7 +130,9 @@ public:
 
     // A filter as the stages write it: "( COLUMN <> 'text' )" or with "=".
     void DefineFiltro(const std::string& texto);
-    void RemoveFiltro();
+    // A further condition on the row, checked with the text filter (both must hold).
+    void DefineFiltroFuncao(std::function<bool(const TConjuntoDados&)> condicao);
+    void RemoveFiltro();  // both
     const std::string& Filtro() const { return filtro_; }
 
     // Memory held by the rows, for the benchmark.
@@ -189,4 +191,5 @@ private:
     int colunaFiltro_ = -1;
     bool filtroDiferente_ = false;
     std::string valorFiltro_;
+    std::function<bool(const TConjuntoDados&)> condicao_;
 };

@@ -21,7 +21,11 @@ public:
     TFDMExporta& operator=(const TFDMExporta&) = delete;
 
     const std::string& PastaPrograma() const { return pastaPrograma_; }
-    std::string ArquivoConfiguracao() const { return pastaPrograma_ + "dbxconnections.ini"; }
+    // dbxconnections.ini of the program's folder, unless another file was named.
+    std::string ArquivoConfiguracao() const {
+        return arquivoConfiguracao_.empty() ? pastaPrograma_ + "dbxconnections.ini" : arquivoConfiguracao_;
+    }
+    void DefineArquivoConfiguracao(std::string arquivo) { arquivoConfiguracao_ = std::move(arquivo); }
 
     // Assembles the parameter list of the connection from [EMPRESA] of
     // dbxconnections.ini; runs each time the connection is about to open.
@@ -73,6 +77,7 @@ public:
 
 private:
     std::string pastaPrograma_;
+    std::string arquivoConfiguracao_;
 };
 
 // Calculated columns.

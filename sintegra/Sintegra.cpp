@@ -118,7 +118,7 @@ void tSintegra::GravaLinha(const char* linha) {
     usado_ += TamanhoLinha + 2;
 }
 
-void tSintegra::FechaArquivo() {
+void tSintegra::FechaArquivo(const std::function<void(const std::string&)>& antesDePublicar) {
     if (fd_ < 0) FalhaGravacao("fechar", EBADF);
     try {
         Descarrega();
@@ -126,6 +126,7 @@ void tSintegra::FechaArquivo() {
         const int fd = fd_;
         fd_ = -1;
         if (::close(fd) != 0) FalhaGravacao("fechar", errno);
+        if (antesDePublicar) antesDePublicar(nomeTemporario_);
         if (::rename(nomeTemporario_.c_str(), nomeArquivoCompleto_.c_str()) != 0)
             FalhaGravacao("fechar", errno);
     } catch (...) {

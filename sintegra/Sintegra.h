@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -53,7 +54,10 @@ public:
     // Flushes and closes the file and puts it under its real name, replacing an
     // earlier file of that name. Raises ErroArquivo on failure (the temporary
     // file is then removed and the earlier file left untouched).
-    void FechaArquivo();
+    // `antesDePublicar`, when given, runs on the complete temporary file just
+    // before it takes the real name (to sign it); if it raises, the file is
+    // abandoned the same way and the error goes on to the caller.
+    void FechaArquivo(const std::function<void(const std::string& temporario)>& antesDePublicar = {});
     // Gives up the file being written: the temporary file is removed and any
     // earlier file of the target name is left as it was. Harmless when closed.
     void AbandonaArquivo();

@@ -1,0 +1,157 @@
+// Stage 3: the fiscal-printer records. For every Z-reduction a record 60M,
+// its totals by rate as records 60A and, with coupon items, the day's product
+// totals (60D) and the single items (60I) of that reduction's printer.
+#include "Etapas.h"
+
+namespace {
+
+// Records 60D of the rows of `d`, then 60I of the rows of `i`, adding each
+// coupon item's product to the product list.
+void EscreveItensDoDia(ContextoExportacao& c, TConjuntoDados& d, TConjuntoDados& i) {
+    auto& g = c.GeradorSintegra;
+    for (d.Primeiro(); !d.Fim(); d.Proximo())
+        g.Registro60D(d.Campo("NUMSERIEMAQECF").Texto(), d.Campo("PRODUTO").Texto(),
+                      d.Campo("DATAMOVIMENTO").DataValor(),
+                      CodigoAliquotaECF(d.Campo("SITUACAOTRIBUTARIA").Texto(),
+                                        d.Campo("ALIQUOTAICMS").Real(), VarianteAliquota::Registro60DI),
+                      d.Campo("QUANTIDADE").Real(), d.Campo("VALOR").Real(),
+                      d.Campo("BASEICMS").Real(), d.Campo("VALORICMS").Real());
+    d.Fecha();
+    for (i.Primeiro(); !i.Fim(); i.Proximo()) {
+        const std::string cupom = i.Campo("NUMEROCUPOMFISCAL").Texto();
+        long long numero;
+        if (!LeInteiro(cupom, numero))
+            throw ErroConversaoExportacao("O número do cupom fiscal \"" + cupom + "\" da máquina " +
+                                          i.Campo("NUMSERIEMAQECF").Texto() + " não é um número.");
+        const std::string produto = i.Campo("PRODUTO").Texto();
+        g.Registro60I(i.Campo("NUMSERIEMAQECF").Texto(), "2D", i.Campo("DATAMOVIMENTO").DataValor(),
+                      produto,
+                      CodigoAliquotaECF(i.Campo("SITUACAOTRIBUTARIA").Texto(),
+                                        i.Campo("ALIQUOTAICMS").Real(), VarianteAliquota::Registro60DI),
+                      static_cast<int>(numero), static_cast<int>(i.Campo("CODSEQUENCIA").Inteiro()),
+                      i.Campo("QUANTIDADE").Real(), i.Campo("VALOR").Real(),
+                      i.Campo("BASEICMS").Real(), i.Campo("VALORICMS").Real());
+        c.CDSRegistro75.AcrescentaUmaVez(produto, i.Campo("NOMEPRODUTO").Texto(),
+                                         i.Campo("UNID").Texto(), i.Campo("ALIQUOTAIPI").Real(),
+                                         i.Campo("ALIQUOTAICMS").Real(),
+                                         i.Campo("ALIQUOTAICMSRED").Real(),
+                                         i.Campo("BASEICMSST").Real());
+    }
+    i.Fecha();
+}
+
+long long InteiroOuErro(const std::string& texto, const std::string& oque, const std::string& maquina) {
+    long long v;
+    if (!LeInteiro(texto, v))
+        throw ErroConversaoExportacao("O " + oque + " \"" + texto + "\" da redução Z da máquina " +
+                                      maquina + " não é um número.");
+    return v;
+}
+
+}  // namespace
+
+void EtapaCuponsECF(ContextoExportacao& c) {
+    c.progresso.PosicaoItens(0);
+    c.progresso.Descricao("Gerando registro de Cupom Fiscal.");
+    c.progresso.Etapa("Etapa : 3 / 9");
+    c.progresso.PosicaoStatus(0);
+    if (c.opcoes.pafEcf) {
+        ExportaCupomPAF_ECF(c);
+        return;
+    }
+    auto& m = c.dm.CDSECFM;
+    auto& a = c.dm.CDSECFA;
+    m.Fecha();
+    m.Parametro("EMPRESA", c.CodigoEmpresa());
+    m.Parametro("DATAINICIO", c.opcoes.dataInicial);
+    m.Parametro("DATAFIM", c.opcoes.dataFinal);
+    m.Abre();
+    c.progresso.MaximoStatus(m.QuantidadeRegistros());
+    int contador = 0;
+    for (m.Primeiro(); !m.Fim(); m.Proximo()) {
+        c.progresso.PosicaoStatus(++contador);
+        const std::string serie = m.Campo("SERIEECF").Texto();
+        const Data dia = m.Campo("DATAEMISSAO").DataValor();
+        c.progresso.Descricao("ECF dia " + TextoData(dia) + "   Máquina:" + serie);
+        c.GeradorSintegra.Registro60M(
+            serie, m.Campo("NUMEROECF").Texto(), dia, "2D",
+            static_cast<int>(m.Campo("COOINICIAL").Inteiro()),
+            static_cast<int>(m.Campo("COOFINAL").Inteiro()),
+            static_cast<int>(m.Campo("CONTREDUCAOZ").Inteiro()),
+            static_cast<int>(m.Campo("CONTREINICIO").Inteiro()), m.Campo("VENDABRUTA").Real(),
+            m.Campo("GRANDETOTAL").Real());
+        a.Fecha();
+        a.Parametro("CODIGO", m.Campo("COD60M").Inteiro());
+        a.Abre();
+        for (a.Primeiro(); !a.Fim(); a.Proximo())
+            c.GeradorSintegra.Registro60A(serie, a.Campo("ALIQUOTA").Texto(), dia, a.Campo("VALOR").Real());
+        if (c.opcoes.itensCupom) {
+            // The coupon items of this reduction's printer on its day.
+            for (auto* q : {&c.dm.CDSECFDMaquina, &c.dm.CDSECFIMaquina}) {
+                q->Fecha();
+                q->Parametro("EMPRESA", c.CodigoEmpresa());
+                q->Parametro("DI", dia);
+                q->Parametro("DF", dia);
+                q->Parametro("SERIEECF", serie);
+                q->Abre();
+            }
+            EscreveItensDoDia(c, c.dm.CDSECFDMaquina, c.dm.CDSECFIMaquina);
+        }
+    }
+    if (c.opcoes.itensCupom) EtapaPeriodoECF(c);
+}
+
+void ExportaCupomPAF_ECF(ContextoExportacao& c) {
+    auto& m = c.dm.CDSCupomM;
+    auto& a = c.dm.CDSCupomA;
+    auto& coo = c.dm.CDSConsCOO_do_Dia;
+    m.Fecha();
+    m.Parametro("EMPRESA", c.CodigoEmpresa());
+    m.Parametro("DATAINICIO", c.opcoes.dataInicial);
+    m.Parametro("DATAFIM", c.opcoes.dataFinal);
+    m.Abre();
+    c.progresso.MaximoStatus(m.QuantidadeRegistros());
+    int contador = 0;
+    for (m.Primeiro(); !m.Fim(); m.Proximo()) {
+        c.progresso.PosicaoStatus(++contador);
+        const std::string maquina = m.Campo("NUMERO_FABRICACAO").Texto();
+        const Data dia = m.Campo("DATA_MOVIMENTO").DataValor();
+        const std::int64_t reducao = m.Campo("CODREDUCAOZ").Inteiro();
+        c.progresso.Descricao("ECF dia " + TextoData(dia) + "   Máquina:" + maquina);
+
+        a.Fecha();
+        a.Parametro("CODREDUCAO", reducao);
+        a.Abre();
+        if (a.Vazio()) continue;  // no rate totals: the reduction is skipped
+        coo.Fecha();
+        coo.Parametro("EMPRESA", c.CodigoEmpresa());
+        coo.Parametro("SERIEECF", maquina);
+        coo.Parametro("DATA", dia);
+        coo.Abre();
+        const std::string primeiro = coo.Campo("MIN").Texto();
+        if (primeiro.empty()) continue;  // the printer issued no coupon that day
+
+        c.GeradorSintegra.Registro60M(
+            maquina, m.Campo("NUMERO_CAIXA").Texto(), dia, "2D",
+            static_cast<int>(InteiroOuErro(primeiro, "primeiro cupom", maquina)),
+            static_cast<int>(InteiroOuErro(coo.Campo("MAX").Texto(), "último cupom", maquina)),
+            static_cast<int>(InteiroOuErro(m.Campo("CRZ").Texto(), "contador de redução", maquina)),
+            static_cast<int>(InteiroOuErro(m.Campo("CRO").Texto(), "contador de reinício", maquina)),
+            m.Campo("VENDA_BRUTA").Real(), m.Campo("GT").Real());
+        for (a.Primeiro(); !a.Fim(); a.Proximo())
+            c.GeradorSintegra.Registro60A(maquina, a.Campo("SituacaoTributaria").Texto(), dia,
+                                          a.Campo("VALOR").Real());
+        if (c.opcoes.itensCupom) {
+            for (auto* q : {&c.dm.CDSECFD, &c.dm.CDSECFI}) {
+                q->Fecha();
+                q->Parametro("DI", dia);
+                q->Parametro("DF", dia);
+                q->Parametro("EMPRESA", c.CodigoEmpresa());
+                q->Parametro("REDUCAO", reducao);
+                q->Abre();
+            }
+            EscreveItensDoDia(c, c.dm.CDSECFD, c.dm.CDSECFI);
+        }
+    }
+    if (c.opcoes.itensCupom) EtapaPeriodoECF(c);
+}

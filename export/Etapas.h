@@ -1,0 +1,38 @@
+// The stages of the export run and what they share while it runs.
+#pragma once
+
+#include "DMNelvora.h"
+#include "Exportacao.h"
+#include "ListaProdutos.h"
+#include "Regras.h"
+#include "Sintegra.h"
+
+struct ContextoExportacao {
+    TFDMExporta& dm;
+    sintegra::tSintegra& GeradorSintegra;
+    const OpcoesExportacao& opcoes;
+    EstadoExportacao& estado;
+    TProgressoExportacao& progresso;
+    TCDSRegistro75& CDSRegistro75;
+    int contador = 0;  // the progress counter of the stage that walks a table
+
+    bool Cancelado() const { return estado.CancelaExportacao.load(); }
+    std::int64_t CodigoEmpresa() const { return opcoes.empresa; }
+    std::string Empresa(const char* coluna) const {
+        return dm.ClientEmpresaLocal.Campo(coluna).Texto();
+    }
+};
+
+void EtapaDocumentos(ContextoExportacao& c);        // records 10, 11 and 50
+void EtapaItens(ContextoExportacao& c);             // records 54 and the product list
+void EtapaCuponsECF(ContextoExportacao& c);         // records 60M, 60A, 60D, 60I (typed-in reductions)
+void ExportaCupomPAF_ECF(ContextoExportacao& c);    // the same from the PAF-ECF tables
+void EtapaPeriodoECF(ContextoExportacao& c);        // records 60R
+void EtapaNotasModelo2(ContextoExportacao& c);      // records 61 and 61R
+void EtapaInventario(ContextoExportacao& c);        // records 74
+void EtapaProdutos(ContextoExportacao& c);          // records 75
+void EtapaFinal(ContextoExportacao& c);             // records 88 and 90
+
+// The model of records 50 and 54, or a conversion error that names the document.
+std::string ModeloOuErro(const std::string& codigo, const std::string& movimento,
+                         const std::string& numeroDocumento);

@@ -1,0 +1,93 @@
+#include "ThExporta.h"
+
+#include "Etapas.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+ThExporta::ThExporta(TFDMExporta& dm, sintegra::tSintegra& GeradorSintegra, OpcoesExportacao opcoes,
+                     EstadoExportacao& estado, TProgressoExportacao& progresso)
+    : dm_(dm), gerador_(GeradorSintegra), opcoes_(opcoes), estado_(estado), progresso_(progresso) {}
+
+bool ThExporta::Executa() {
+    // A cancel request given before this run does not cancel it.
+    estado_.CancelaExportacao = false;
+    estado_.Exportando = true;
+    estado_.QtdEntradas = 0;
+    estado_.QtdSaidas = 0;
+    CDSRegistro75.Abre(opcoes_.dataInicial, opcoes_.dataFinal);
+    ContextoExportacao c{dm_, gerador_, opcoes_, estado_, progresso_, CDSRegistro75};
+    try {
+        if (!dm_.ClientEmpresaLocal.Ativo() ||
+            !dm_.ClientEmpresaLocal.Localiza("CODEMPRESA", std::int64_t{opcoes_.empresa}))
+            throw std::runtime_error("A empresa " + std::to_string(opcoes_.empresa) + " não foi encontrada.");
+        EtapaDocumentos(c);
+        EtapaItens(c);
+        EtapaCuponsECF(c);  // with the 60R step when coupon items are asked for
+        EtapaNotasModelo2(c);
+        EtapaInventario(c);
+        EtapaProdutos(c);
+        EtapaFinal(c);
+        Completa();
+        return true;
+    } catch (const std::exception& e) {
+        // Nothing half-written stays under the file's name, and the window is
+        // free again.
+        gerador_.AbandonaArquivo();
+        for (auto* conjunto : {&dm_.CDSSaidas, &dm_.CDSItens, &dm_.CDSItensMov}) {
+            conjunto->RemoveFiltro();
+            conjunto->Fecha();
+        }
+        CDSRegistro75.Fecha();
+        estado_.Exportando = false;
+        estado_.CancelaExportacao = false;
+        progresso_.TotalRegistros("0");
+        progresso_.PosicaoStatus(0);
+        progresso_.PosicaoItens(0);
+        progresso_.Descricao("A exportação falhou.");
+        progresso_.Erro(e.what());
+        return false;
+    }
+}
+
+void ThExporta::Completa() {
+    if (opcoes_.modoPafEcf) {
+        // Signed before it takes the file's name: a file that cannot be signed
+        // never stands there unsigned. A cancelled run's file is signed too.
+        gerador_.FechaArquivo([&](const std::string& temporario) {
+            dm_.Ponte.GeraEAD("", temporario, 1);
+        });
+    } else {
+        gerador_.FechaArquivo();
+    }
+    if (!estado_.CancelaExportacao) {
+        progresso_.MensagemFinal("Arquivo exportado com sucesso.\r\rArquivo: " +
+                                 gerador_.NomeArquivoCompleto());
+        estado_.Exportando = false;
+        estado_.CancelaExportacao = false;
+    }
+    progresso_.TotalRegistros("0");
+    progresso_.PosicaoStatus(0);
+    progresso_.PosicaoItens(0);
+    if (!estado_.Exportando && !estado_.CancelaExportacao) {
+        progresso_.Descricao("Arquivo SINTEGRA.TXT foi exportado com sucesso.");
+    } else if (estado_.CancelaExportacao) {
+        estado_.Exportando = false;
+        estado_.CancelaExportacao = false;
+        progresso_.Descricao("A exportação foi cancelada.");
+    }
+}
+
+void ThExporta::Inicia(std::shared_ptr<ThExporta> exportacao, std::function<void(bool)> aoTerminar) {
+    exportacao->estado_.CancelaExportacao = false;
+    exportacao->estado_.Exportando = true;
+    std::thread([exportacao = std::move(exportacao), aoTerminar = std::move(aoTerminar)]() mutable {
+        // The lowest priority above idle, so that the window stays responsive.
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 19);
+        const bool ok = exportacao->Executa();
+        exportacao.reset();
+        if (aoTerminar) aoTerminar(ok);
+    }).detach();
+}
