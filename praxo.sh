@@ -62,6 +62,17 @@ testa() {
   ctest --output-on-failure -j"$(nproc)" --timeout 600
 }
 
+demo() {
+  deps
+  build
+  local bin=$BUILD/bin
+  # A fresh demo database each time: what earlier tries typed into it is gone.
+  "$bin/CriaBanco" --substitui "$bin/PRAXO_DEMO.FDB" "$RAIZ/data/sql/esquema.sql" "$RAIZ/data/sql/demo.sql"
+  echo
+  echo "Exportando a empresa 1, março de 2010 (itens de cupom, inventário e registros 88):"
+  "$bin/ExportaSintegra" --empresa 1 --mes 3 --ano 2010 --itens-cupom --inventario --reg88
+}
+
 bench() {
   deps
   build
@@ -73,6 +84,6 @@ case "${1:-}" in
   build) deps; build ;;
   test) testa ;;
   bench) bench ;;
-  demo) echo "O comando demo ainda não existe." >&2; exit 2 ;;
+  demo) demo ;;
   *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac
