@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr std::size_t LinhasPorBloco = 4096;
+constexpr std::int64_t Potencia10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                       100000000, 1000000000, 10000000000LL};
 
 std::string Maiusculas(std::string_view s) {
     std::string r(s);
@@ -57,8 +58,6 @@ std::string TrocaParametros(const std::string& sql, std::vector<std::string>& no
     }
     return r;
 }
-
-std::size_t TamanhoSlot(TipoCampo t) { return t == TipoCampo::Decimal ? 8 : 4; }
 
 // The first `n` characters of a UTF-8 text.
 std::string_view PrimeirosCaracteres(std::string_view s, int n) {
@@ -129,6 +128,136 @@ DefinicaoCampo Decimal(std::string nome, int casas) {
     return {std::move(nome), TipoCampo::Decimal, 15, false, casas};
 }
 
+// ---------------------------------------------------------------- Coluna
+
+void TConjuntoDados::Coluna::Limpa() {
+    id16.Limpa();
+    id32.Limpa();
+    codigo8.Limpa();
+    codigo16.Limpa();
+    valores.clear();
+    valores.shrink_to_fit();
+    codigos = {};
+    inteiros.Limpa();
+    reais.Limpa();
+    nulos.clear();
+    nulos.shrink_to_fit();
+    forma = def.tipo == TipoCampo::Texto ? Forma::Id16 : Forma::Codigo8;
+}
+
+void TConjuntoDados::Coluna::MarcaNulo(std::size_t linha) {
+    if (nulos.size() <= linha) nulos.resize(linha + 1, false);
+    nulos[linha] = true;
+}
+
+void TConjuntoDados::Coluna::AcrescentaId(std::uint32_t id) {
+    if (forma == Forma::Id16 && id > 0xFFFF) {
+        for (std::size_t i = 0; i < id16.Quantidade(); ++i) id32.Acrescenta(id16[i]);
+        id16.Limpa();
+        forma = Forma::Id32;
+    }
+    if (forma == Forma::Id16)
+        id16.Acrescenta(static_cast<std::uint16_t>(id));
+    else
+        id32.Acrescenta(id);
+}
+
+std::size_t TConjuntoDados::Coluna::Quantidade() const {
+    switch (forma) {
+        case Forma::Codigo8: return codigo8.Quantidade();
+        case Forma::Codigo16: return codigo16.Quantidade();
+        case Forma::Inteiro32: return inteiros.Quantidade();
+        case Forma::Real64: return reais.Quantidade();
+        default: return 0;
+    }
+}
+
+std::int32_t TConjuntoDados::Coluna::Inteiro(std::size_t linha) const {
+    switch (forma) {
+        case Forma::Codigo8: return valores[codigo8[linha]];
+        case Forma::Codigo16: return valores[codigo16[linha]];
+        default: return inteiros[linha];
+    }
+}
+
+// Too many distinct values for codes: the values themselves.
+void TConjuntoDados::Coluna::ParaInteiros() {
+    const std::size_t n = Quantidade();
+    for (std::size_t i = 0; i < n; ++i) inteiros.Acrescenta(Inteiro(i));
+    codigo8.Limpa();
+    codigo16.Limpa();
+    valores.clear();
+    valores.shrink_to_fit();
+    codigos = {};
+    forma = Forma::Inteiro32;
+}
+
+void TConjuntoDados::Coluna::AcrescentaInteiro(std::int32_t v) {
+    if (forma == Forma::Codigo8 || forma == Forma::Codigo16) {
+        auto i = codigos.find(v);
+        if (i == codigos.end()) {
+            if (valores.size() == 256 && forma == Forma::Codigo8) {
+                for (std::size_t k = 0; k < codigo8.Quantidade(); ++k) codigo16.Acrescenta(codigo8[k]);
+                codigo8.Limpa();
+                forma = Forma::Codigo16;
+            }
+            if (valores.size() == 65536) {
+                ParaInteiros();
+            } else {
+                i = codigos.emplace(v, static_cast<std::uint16_t>(valores.size())).first;
+                valores.push_back(v);
+            }
+        }
+        if (forma == Forma::Codigo8) {
+            codigo8.Acrescenta(static_cast<std::uint8_t>(i->second));
+            return;
+        }
+        if (forma == Forma::Codigo16) {
+            codigo16.Acrescenta(i->second);
+            return;
+        }
+    }
+    if (forma == Forma::Real64) {
+        reais.Acrescenta(static_cast<double>(v) / static_cast<double>(Potencia10[def.casas]));
+        return;
+    }
+    inteiros.Acrescenta(v);
+}
+
+void TConjuntoDados::Coluna::AcrescentaReal(double v) {
+    if (forma != Forma::Real64) {
+        const std::size_t n = Quantidade();
+        const double escala = static_cast<double>(Potencia10[def.casas]);
+        for (std::size_t i = 0; i < n; ++i) reais.Acrescenta(static_cast<double>(Inteiro(i)) / escala);
+        codigo8.Limpa();
+        codigo16.Limpa();
+        inteiros.Limpa();
+        valores.clear();
+        codigos = {};
+        forma = Forma::Real64;
+    }
+    reais.Acrescenta(v);
+}
+
+void TConjuntoDados::Coluna::AcrescentaEscalado(std::int64_t v) {
+    if (forma != Forma::Real64 && v >= INT32_MIN && v <= INT32_MAX)
+        AcrescentaInteiro(static_cast<std::int32_t>(v));
+    else
+        AcrescentaReal(static_cast<double>(v) / static_cast<double>(Potencia10[def.casas]));
+}
+
+double TConjuntoDados::Coluna::Real(std::size_t linha) const {
+    // An integer divided by an exact power of ten is the double nearest to the
+    // decimal value, as the database's scaled integer read directly would be.
+    if (forma == Forma::Real64) return reais[linha];
+    return static_cast<double>(Inteiro(linha)) / static_cast<double>(Potencia10[def.casas]);
+}
+
+std::size_t TConjuntoDados::Coluna::Bytes() const {
+    return id16.Bytes() + id32.Bytes() + codigo8.Bytes() + codigo16.Bytes() + inteiros.Bytes() +
+           reais.Bytes() + valores.capacity() * 4 + codigos.size() * 24 + nulos.capacity() / 8;
+}
+
 // ---------------------------------------------------------------- TCampo
 
 const std::string& TCampo::Nome() const { return conjunto_->colunas_[static_cast<std::size_t>(indice_)].def.nome; }
@@ -137,29 +266,19 @@ bool TCampo::Nulo() const { return conjunto_->NuloEm(conjunto_->LinhaAtual(), in
 
 std::string TCampo::Texto() const { return conjunto_->TextoEm(conjunto_->LinhaAtual(), indice_); }
 
-std::string_view TCampo::TextoVista() const {
-    const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
-    const unsigned char* l = conjunto_->LinhaAtual();
-    if (c.def.tipo != TipoCampo::Texto || conjunto_->NuloEm(l, indice_)) return {};
-    std::uint32_t id;
-    std::memcpy(&id, l + c.deslocamento, sizeof id);
-    return conjunto_->TextoGuardado(id);
-}
+std::string_view TCampo::TextoVista() const { return conjunto_->VistaEm(conjunto_->LinhaAtual(), indice_); }
 
 std::int64_t TCampo::Inteiro() const {
     const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
-    const unsigned char* l = conjunto_->LinhaAtual();
+    const std::size_t l = conjunto_->LinhaAtual();
     if (conjunto_->NuloEm(l, indice_)) return 0;
     switch (c.def.tipo) {
         case TipoCampo::Inteiro:
         case TipoCampo::Pequeno:
-        case TipoCampo::Data: {
-            std::int32_t v;
-            std::memcpy(&v, l + c.deslocamento, sizeof v);
-            return v;
-        }
+        case TipoCampo::Data:
+            return c.Inteiro(l);
         case TipoCampo::Decimal:
-            return std::llround(Real());
+            return std::llround(c.Real(l));
         case TipoCampo::Texto: {
             const auto t = TextoVista();
             std::int64_t v;
@@ -173,14 +292,11 @@ std::int64_t TCampo::Inteiro() const {
 
 double TCampo::Real() const {
     const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
-    const unsigned char* l = conjunto_->LinhaAtual();
+    const std::size_t l = conjunto_->LinhaAtual();
     if (conjunto_->NuloEm(l, indice_)) return 0;
     switch (c.def.tipo) {
-        case TipoCampo::Decimal: {
-            double v;
-            std::memcpy(&v, l + c.deslocamento, sizeof v);
-            return v;
-        }
+        case TipoCampo::Decimal:
+            return c.Real(l);
         case TipoCampo::Texto: {
             const auto t = TextoVista();
             double v;
@@ -195,13 +311,9 @@ double TCampo::Real() const {
 
 Data TCampo::DataValor() const {
     const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
-    const unsigned char* l = conjunto_->LinhaAtual();
+    const std::size_t l = conjunto_->LinhaAtual();
     if (conjunto_->NuloEm(l, indice_)) return Data{};
-    if (c.def.tipo == TipoCampo::Data) {
-        std::int32_t v;
-        std::memcpy(&v, l + c.deslocamento, sizeof v);
-        return DataDeDias(v);
-    }
+    if (c.def.tipo == TipoCampo::Data) return DataDeDias(c.Inteiro(l));
     const std::string t = Texto();
     int d, m, a;
     if (std::sscanf(t.c_str(), "%d/%d/%d", &d, &m, &a) == 3) {
@@ -223,14 +335,11 @@ TConjuntoDados::TConjuntoDados(std::string nomeConsulta, std::string nome,
         sql += linhasSql[i];
     }
     sql_ = TrocaParametros(sql, nomesParametros_);
-    for (auto& c : campos) colunas_.push_back({std::move(c), 0, -1, false});
-    // Layout of a row: the null bitmap, then one slot per column.
-    bytesNulos_ = (colunas_.size() + 8) / 8;
-    largura_ = bytesNulos_;
-    for (auto& c : colunas_) {
-        c.deslocamento = largura_;
-        largura_ += TamanhoSlot(c.def.tipo);
-        campos_.push_back(c.def);
+    for (auto& c : campos) {
+        campos_.push_back(c);
+        colunas_.emplace_back();
+        colunas_.back().def = std::move(c);
+        colunas_.back().Limpa();
     }
 }
 
@@ -238,16 +347,11 @@ TConjuntoDados::~TConjuntoDados() = default;
 
 void TConjuntoDados::AcrescentaCalculado(DefinicaoCampo campo, Calculo calculo) {
     if (ativo_) throw std::logic_error(nome_ + ": calculated column added to an open row set");
-    colunas_.push_back({campo, largura_, -1, true});
-    largura_ += TamanhoSlot(campo.tipo);
-    bytesNulos_ = (colunas_.size() + 8) / 8;
-    // Move every slot after the grown bitmap.
-    largura_ = bytesNulos_;
-    for (auto& c : colunas_) {
-        c.deslocamento = largura_;
-        largura_ += TamanhoSlot(c.def.tipo);
-    }
-    campos_.push_back(std::move(campo));
+    campos_.push_back(campo);
+    colunas_.emplace_back();
+    colunas_.back().def = std::move(campo);
+    colunas_.back().calculada = true;
+    colunas_.back().Limpa();
     calculos_.push_back(std::move(calculo));
 }
 
@@ -271,6 +375,18 @@ std::uint32_t TConjuntoDados::Guarda(std::string_view texto) {
     pool_.emplace_back(texto);
     ids_.emplace(std::string_view(pool_.back()), id);
     return id;
+}
+
+void TConjuntoDados::LimpaLinhas() {
+    for (auto& c : colunas_) c.Limpa();
+    quantidade_ = 0;
+    visiveis_.clear();
+    visiveis_.shrink_to_fit();
+    ordemIndice_.clear();
+    ordemIndice_.shrink_to_fit();
+    pool_.clear();
+    pool_.shrink_to_fit();
+    ids_ = {};
 }
 
 void TConjuntoDados::Abre() {
@@ -299,82 +415,80 @@ void TConjuntoDados::Abre() {
         if (c.origem < 0) throw std::runtime_error("Field '" + c.def.nome + "' not found");
     }
 
-    blocos_.clear();
-    quantidade_ = 0;
-    pool_.clear();
-    ids_.clear();
+    LimpaLinhas();
     Guarda("");  // id 0: the empty text
 
     std::string preenchido;
-    comando_->Abre(transacao, [&](const unsigned char* origem) {
-        // Rows live in blocks: a large result never doubles one big buffer.
-        if (quantidade_ % LinhasPorBloco == 0)
-            blocos_.push_back(std::make_unique<unsigned char[]>(LinhasPorBloco * largura_));
-        unsigned char* destino = const_cast<unsigned char*>(Linha(quantidade_));
-        std::memset(destino, 0, largura_);
-        for (std::size_t k = 0; k < colunas_.size(); ++k) {
-            const auto& c = colunas_[k];
-            if (c.calculada) continue;
-            const auto& r = resultado[static_cast<std::size_t>(c.origem)];
-            unsigned char* slot = destino + c.deslocamento;
-            if (fb::EhNulo(r, origem)) {
-                destino[k / 8] |= static_cast<unsigned char>(1u << (k % 8));
-                continue;
-            }
-            switch (c.def.tipo) {
-                case TipoCampo::Texto: {
-                    std::string_view t;
-                    std::string convertido;
-                    if (fb::EhTexto(r)) {
-                        t = fb::VistaTexto(r, origem);
-                    } else {
-                        convertido = fb::LeTexto(r, origem);
-                        t = convertido;
+    try {
+        comando_->Abre(transacao, [&](const unsigned char* origem) {
+            const std::size_t linha = quantidade_;
+            for (auto& c : colunas_) {
+                if (c.calculada) continue;
+                const auto& r = resultado[static_cast<std::size_t>(c.origem)];
+                const bool nulo = fb::EhNulo(r, origem);
+                if (nulo) c.MarcaNulo(linha);
+                switch (c.def.tipo) {
+                    case TipoCampo::Texto: {
+                        if (nulo) {
+                            c.AcrescentaId(0);
+                            break;
+                        }
+                        std::string_view t;
+                        std::string convertido;
+                        if (fb::EhTexto(r)) {
+                            t = fb::VistaTexto(r, origem);
+                        } else {
+                            convertido = fb::LeTexto(r, origem);
+                            t = convertido;
+                        }
+                        if (c.def.fixo) {
+                            while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+                            t = PrimeirosCaracteres(t, c.def.tamanho);
+                            preenchido.assign(t);
+                            preenchido.append(static_cast<std::size_t>(c.def.tamanho - Caracteres(t)), ' ');
+                            t = preenchido;
+                        } else {
+                            t = PrimeirosCaracteres(t, c.def.tamanho);
+                        }
+                        c.AcrescentaId(Guarda(t));
+                        break;
                     }
-                    if (c.def.fixo) {
-                        while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
-                        t = PrimeirosCaracteres(t, c.def.tamanho);
-                        preenchido.assign(t);
-                        preenchido.append(static_cast<std::size_t>(c.def.tamanho - Caracteres(t)), ' ');
-                        t = preenchido;
-                    } else {
-                        t = PrimeirosCaracteres(t, c.def.tamanho);
+                    case TipoCampo::Inteiro:
+                    case TipoCampo::Pequeno:
+                        c.AcrescentaInteiro(nulo ? 0 : static_cast<std::int32_t>(fb::LeInteiro(r, origem)));
+                        break;
+                    case TipoCampo::Data:
+                        c.AcrescentaInteiro(nulo ? 0 : DiasDesde1970(fb::LeData(r, origem)));
+                        break;
+                    case TipoCampo::Decimal: {
+                        std::int64_t escalado;
+                        if (nulo)
+                            c.AcrescentaEscalado(0);
+                        else if (fb::LeInteiroEscalado(r, origem, c.def.casas, escalado))
+                            c.AcrescentaEscalado(escalado);
+                        else
+                            c.AcrescentaReal(fb::LeReal(r, origem));
+                        break;
                     }
-                    const std::uint32_t id = Guarda(t);
-                    std::memcpy(slot, &id, sizeof id);
-                    break;
-                }
-                case TipoCampo::Inteiro:
-                case TipoCampo::Pequeno: {
-                    const auto v = static_cast<std::int32_t>(fb::LeInteiro(r, origem));
-                    std::memcpy(slot, &v, sizeof v);
-                    break;
-                }
-                case TipoCampo::Data: {
-                    const std::int32_t v = DiasDesde1970(fb::LeData(r, origem));
-                    std::memcpy(slot, &v, sizeof v);
-                    break;
-                }
-                case TipoCampo::Decimal: {
-                    const double v = fb::LeReal(r, origem);
-                    std::memcpy(slot, &v, sizeof v);
-                    break;
                 }
             }
-        }
-        ++quantidade_;
-        if (!calculos_.empty()) {
-            linhaEmCalculo_ = destino;
-            std::size_t n = 0;
-            for (std::size_t k = 0; k < colunas_.size(); ++k) {
-                if (!colunas_[k].calculada) continue;
-                const std::string v = calculos_[n++](*this);
-                const std::uint32_t id = Guarda(PrimeirosCaracteres(v, colunas_[k].def.tamanho));
-                std::memcpy(destino + colunas_[k].deslocamento, &id, sizeof id);
+            ++quantidade_;
+            if (!calculos_.empty()) {
+                linhaEmAvaliacao_ = linha;
+                std::size_t n = 0;
+                for (auto& c : colunas_) {
+                    if (!c.calculada) continue;
+                    const std::string v = calculos_[n++](*this);
+                    c.AcrescentaId(Guarda(PrimeirosCaracteres(v, c.def.tamanho)));
+                }
+                linhaEmAvaliacao_ = SemLinha;
             }
-            linhaEmCalculo_ = nullptr;
-        }
-    });
+        });
+    } catch (...) {
+        linhaEmAvaliacao_ = SemLinha;
+        LimpaLinhas();
+        throw;
+    }
     transacao.Confirma();
     ativo_ = true;
     AplicaFiltroEIndice();
@@ -383,25 +497,16 @@ void TConjuntoDados::Abre() {
 
 void TConjuntoDados::Fecha() {
     ativo_ = false;
-    blocos_.clear();
-    blocos_.shrink_to_fit();
-    quantidade_ = 0;
-    visiveis_.clear();
-    visiveis_.shrink_to_fit();
-    ordemIndice_.clear();
-    ordemIndice_.shrink_to_fit();
-    pool_.clear();
-    pool_.shrink_to_fit();
-    ids_ = {};
+    LimpaLinhas();
     cursor_ = 0;
     fim_ = true;
 }
 
 std::size_t TConjuntoDados::BytesDasLinhas() const {
-    std::size_t texto = 0;
-    for (const auto& s : pool_) texto += sizeof(std::string) + (s.size() > 15 ? s.capacity() + 1 : 0);
-    return blocos_.size() * LinhasPorBloco * largura_ + visiveis_.capacity() * 4 + ordemIndice_.capacity() * 4 + texto +
-           ids_.size() * 48;
+    std::size_t bytes = visiveis_.capacity() * 4 + ordemIndice_.capacity() * 4 + ids_.size() * 48;
+    for (const auto& c : colunas_) bytes += c.Bytes();
+    for (const auto& s : pool_) bytes += sizeof(std::string) + (s.size() > 15 ? s.capacity() + 1 : 0);
+    return bytes;
 }
 
 void TConjuntoDados::VerificaAberto() const {
@@ -433,50 +538,37 @@ void TConjuntoDados::Ultimo() {
     fim_ = true;
 }
 
-const unsigned char* TConjuntoDados::Linha(std::size_t i) const {
-    return blocos_[i / LinhasPorBloco].get() + (i % LinhasPorBloco) * largura_;
-}
-
-const unsigned char* TConjuntoDados::LinhaAtual() const {
-    if (linhaEmCalculo_) return linhaEmCalculo_;
+std::size_t TConjuntoDados::LinhaAtual() const {
+    if (linhaEmAvaliacao_ != SemLinha) return linhaEmAvaliacao_;
     VerificaAberto();
-    if (QuantidadeRegistros() == 0) return nullptr;
-    const std::size_t linha =
-        todasVisiveis_ ? static_cast<std::size_t>(cursor_) : visiveis_[static_cast<std::size_t>(cursor_)];
-    return Linha(linha);
+    if (QuantidadeRegistros() == 0) return SemLinha;
+    return todasVisiveis_ ? static_cast<std::size_t>(cursor_) : visiveis_[static_cast<std::size_t>(cursor_)];
 }
 
-bool TConjuntoDados::NuloEm(const unsigned char* linha, int coluna) const {
-    if (!linha) return true;  // an empty row set reads as NULLs
-    return (linha[coluna / 8] >> (coluna % 8)) & 1u;
+bool TConjuntoDados::NuloEm(std::size_t linha, int coluna) const {
+    if (linha == SemLinha) return true;  // an empty row set reads as NULLs
+    return colunas_[static_cast<std::size_t>(coluna)].Nulo(linha);
 }
 
-std::string TConjuntoDados::TextoEm(const unsigned char* linha, int coluna) const {
+std::string_view TConjuntoDados::VistaEm(std::size_t linha, int coluna) const {
+    const auto& c = colunas_[static_cast<std::size_t>(coluna)];
+    if (c.def.tipo != TipoCampo::Texto || NuloEm(linha, coluna)) return {};
+    return TextoGuardado(c.Id(linha));
+}
+
+std::string TConjuntoDados::TextoEm(std::size_t linha, int coluna) const {
     if (NuloEm(linha, coluna)) return {};
     const auto& c = colunas_[static_cast<std::size_t>(coluna)];
-    const unsigned char* slot = linha + c.deslocamento;
     switch (c.def.tipo) {
-        case TipoCampo::Texto: {
-            std::uint32_t id;
-            std::memcpy(&id, slot, sizeof id);
-            return std::string(TextoGuardado(id));
-        }
+        case TipoCampo::Texto:
+            return std::string(TextoGuardado(c.Id(linha)));
         case TipoCampo::Inteiro:
-        case TipoCampo::Pequeno: {
-            std::int32_t v;
-            std::memcpy(&v, slot, sizeof v);
-            return std::to_string(v);
-        }
-        case TipoCampo::Data: {
-            std::int32_t v;
-            std::memcpy(&v, slot, sizeof v);
-            return TextoDeData(DataDeDias(v));
-        }
-        case TipoCampo::Decimal: {
-            double v;
-            std::memcpy(&v, slot, sizeof v);
-            return TextoDeReal(v);
-        }
+        case TipoCampo::Pequeno:
+            return std::to_string(c.Inteiro(linha));
+        case TipoCampo::Data:
+            return TextoDeData(DataDeDias(c.Inteiro(linha)));
+        case TipoCampo::Decimal:
+            return TextoDeReal(c.Real(linha));
     }
     return {};
 }
@@ -493,36 +585,27 @@ TCampo TConjuntoDados::Campo(std::string_view nome) const {
     return TCampo(this, i);
 }
 
-bool TConjuntoDados::Compara(const unsigned char* linha, int coluna, const Valor& valor) const {
+bool TConjuntoDados::Compara(std::size_t linha, int coluna, const Valor& valor) const {
     const auto& c = colunas_[static_cast<std::size_t>(coluna)];
     if (std::holds_alternative<std::monostate>(valor)) return NuloEm(linha, coluna);
     if (NuloEm(linha, coluna)) return false;
-    const unsigned char* slot = linha + c.deslocamento;
     switch (c.def.tipo) {
-        case TipoCampo::Texto: {
-            std::uint32_t id;
-            std::memcpy(&id, slot, sizeof id);
-            if (auto s = std::get_if<std::string>(&valor)) return TextoGuardado(id) == *s;
-            return TextoGuardado(id) == TextoEm(linha, coluna);
-        }
+        case TipoCampo::Texto:
+            if (auto s = std::get_if<std::string>(&valor)) return VistaEm(linha, coluna) == *s;
+            return false;
         case TipoCampo::Inteiro:
         case TipoCampo::Pequeno: {
-            std::int32_t v;
-            std::memcpy(&v, slot, sizeof v);
+            const std::int32_t v = c.Inteiro(linha);
             if (auto i = std::get_if<std::int64_t>(&valor)) return v == *i;
             if (auto d = std::get_if<double>(&valor)) return v == *d;
             if (auto s = std::get_if<std::string>(&valor)) return std::to_string(v) == *s;
             return false;
         }
-        case TipoCampo::Data: {
-            std::int32_t v;
-            std::memcpy(&v, slot, sizeof v);
-            if (auto d = std::get_if<Data>(&valor)) return v == DiasDesde1970(*d);
+        case TipoCampo::Data:
+            if (auto d = std::get_if<Data>(&valor)) return c.Inteiro(linha) == DiasDesde1970(*d);
             return false;
-        }
         case TipoCampo::Decimal: {
-            double v;
-            std::memcpy(&v, slot, sizeof v);
+            const double v = c.Real(linha);
             if (auto i = std::get_if<std::int64_t>(&valor)) return v == static_cast<double>(*i);
             if (auto d = std::get_if<double>(&valor)) return v == *d;
             return false;
@@ -538,7 +621,7 @@ bool TConjuntoDados::Localiza(std::string_view campo, const Valor& valor) {
     for (int i = 0; i < n; ++i) {
         const std::size_t linha =
             todasVisiveis_ ? static_cast<std::size_t>(i) : visiveis_[static_cast<std::size_t>(i)];
-        if (Compara(Linha(linha), coluna, valor)) {
+        if (Compara(linha, coluna, valor)) {
             cursor_ = i;
             fim_ = false;
             return true;
@@ -560,11 +643,9 @@ bool TConjuntoDados::BuscaChave(const Valor& chave) {
         },
         chave);
     // The index orders texts by their bytes; search it by the same order.
-    auto texto = [&](std::uint32_t linha) { return TextoEm(Linha(linha), coluna); };
     auto it = std::lower_bound(ordemIndice_.begin(), ordemIndice_.end(), procurado,
-                               [&](std::uint32_t linha, const std::string& v) { return texto(linha) < v; });
-    if (it == ordemIndice_.end() || !Compara(Linha(*it), coluna, chave))
-        return false;
+                               [&](std::uint32_t linha, const std::string& v) { return TextoEm(linha, coluna) < v; });
+    if (it == ordemIndice_.end() || !Compara(*it, coluna, chave)) return false;
     if (todasVisiveis_) {
         cursor_ = static_cast<int>(*it);
     } else {
@@ -631,28 +712,14 @@ void TConjuntoDados::AplicaFiltroEIndice() {
         ordemIndice_.resize(quantidade_);
         for (std::uint32_t i = 0; i < quantidade_; ++i) ordemIndice_[i] = i;
         const auto& c = colunas_[static_cast<std::size_t>(colunaIndice)];
-        auto chave = [&](std::uint32_t linha) -> std::string_view {
-            const unsigned char* l = Linha(linha);
-            if (NuloEm(l, colunaIndice)) return {};
-            std::uint32_t id;
-            std::memcpy(&id, l + c.deslocamento, sizeof id);
-            return TextoGuardado(id);
-        };
         if (c.def.tipo == TipoCampo::Texto) {
-            std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(),
-                             [&](std::uint32_t a, std::uint32_t b) { return chave(a) < chave(b); });
+            std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(), [&](std::uint32_t a, std::uint32_t b) {
+                return VistaEm(a, colunaIndice) < VistaEm(b, colunaIndice);
+            });
         } else {
             auto numero = [&](std::uint32_t linha) {
-                const unsigned char* l = Linha(linha);
-                if (NuloEm(l, colunaIndice)) return -1e300;
-                if (c.def.tipo == TipoCampo::Decimal) {
-                    double v;
-                    std::memcpy(&v, l + c.deslocamento, sizeof v);
-                    return v;
-                }
-                std::int32_t v;
-                std::memcpy(&v, l + c.deslocamento, sizeof v);
-                return static_cast<double>(v);
+                if (c.Nulo(linha)) return -1e300;
+                return c.def.tipo == TipoCampo::Decimal ? c.Real(linha) : static_cast<double>(c.Inteiro(linha));
             };
             std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(),
                              [&](std::uint32_t a, std::uint32_t b) { return numero(a) < numero(b); });
@@ -661,16 +728,17 @@ void TConjuntoDados::AplicaFiltroEIndice() {
     todasVisiveis_ = colunaFiltro_ < 0 && colunaIndice < 0 && !condicao_;
     if (todasVisiveis_) return;
     const auto passa = [&](std::uint32_t linha) {
-        const unsigned char* l = Linha(linha);
         if (colunaFiltro_ >= 0) {
             // A NULL compares as empty text.
-            const bool iguais = TextoEm(l, colunaFiltro_) == valorFiltro_;
+            const auto& cf = colunas_[static_cast<std::size_t>(colunaFiltro_)];
+            const bool iguais = cf.def.tipo == TipoCampo::Texto ? VistaEm(linha, colunaFiltro_) == valorFiltro_
+                                                                 : TextoEm(linha, colunaFiltro_) == valorFiltro_;
             if (filtroDiferente_ == iguais) return false;
         }
         if (condicao_) {
-            linhaEmCalculo_ = l;
+            linhaEmAvaliacao_ = linha;
             const bool passou = condicao_(*this);
-            linhaEmCalculo_ = nullptr;
+            linhaEmAvaliacao_ = SemLinha;
             return passou;
         }
         return true;

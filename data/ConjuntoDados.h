@@ -141,23 +141,84 @@ public:
 private:
     friend class TCampo;
 
-    struct Coluna {
-        DefinicaoCampo def;
-        std::size_t deslocamento = 0;
-        int origem = -1;  // index in the statement's result
-        bool calculada = false;
+    // A growing array in fixed blocks: growing never copies what is there.
+    template <typename T>
+    class Blocos {
+    public:
+        static constexpr std::size_t Tamanho = 4096;
+        void Acrescenta(T v) {
+            if (n_ % Tamanho == 0) blocos_.push_back(std::make_unique<T[]>(Tamanho));
+            blocos_[n_ / Tamanho][n_ % Tamanho] = v;
+            ++n_;
+        }
+        T operator[](std::size_t i) const { return blocos_[i / Tamanho][i % Tamanho]; }
+        std::size_t Quantidade() const { return n_; }
+        std::size_t Bytes() const { return blocos_.size() * Tamanho * sizeof(T); }
+        void Limpa() {
+            blocos_.clear();
+            blocos_.shrink_to_fit();
+            n_ = 0;
+        }
+
+    private:
+        std::vector<std::unique_ptr<T[]>> blocos_;
+        std::size_t n_ = 0;
     };
 
-    const unsigned char* LinhaAtual() const;
-    const unsigned char* Linha(std::size_t i) const;
+    // One column's values, held in the narrowest form that holds them all:
+    // text ids in 16 bits while the set has few distinct texts; numbers (whole
+    // numbers, dates, decimals as integers scaled by their declared places) as
+    // 8- or 16-bit codes into the column's own table of distinct values while
+    // there are few, as 32-bit integers after that, and as doubles when a
+    // decimal does not fit.
+    struct Coluna {
+        enum class Forma { Id16, Id32, Codigo8, Codigo16, Inteiro32, Real64 };
+        DefinicaoCampo def;
+        int origem = -1;  // index in the statement's result
+        bool calculada = false;
+        Forma forma = Forma::Codigo8;
+        Blocos<std::uint16_t> id16;
+        Blocos<std::uint32_t> id32;
+        Blocos<std::uint8_t> codigo8;
+        Blocos<std::uint16_t> codigo16;
+        std::vector<std::int32_t> valores;  // the distinct values the codes stand for
+        std::unordered_map<std::int32_t, std::uint16_t> codigos;
+        Blocos<std::int32_t> inteiros;
+        Blocos<double> reais;
+        std::vector<bool> nulos;  // empty while the column has no NULL
+
+        void Limpa();
+        bool Nulo(std::size_t linha) const { return linha < nulos.size() && nulos[linha]; }
+        void MarcaNulo(std::size_t linha);
+        void AcrescentaId(std::uint32_t id);
+        std::uint32_t Id(std::size_t linha) const {
+            return forma == Forma::Id16 ? id16[linha] : id32[linha];
+        }
+        void AcrescentaInteiro(std::int32_t v);
+        std::int32_t Inteiro(std::size_t linha) const;
+        // A decimal as a scaled integer of its declared places, or a double.
+        void AcrescentaEscalado(std::int64_t valorNasCasas);
+        void AcrescentaReal(double v);
+        double Real(std::size_t linha) const;
+        std::size_t Bytes() const;
+
+    private:
+        std::size_t Quantidade() const;
+        void ParaInteiros();
+    };
+
+    static constexpr std::size_t SemLinha = static_cast<std::size_t>(-1);
+    std::size_t LinhaAtual() const;
     void VerificaAberto() const;
     int IndiceCampo(std::string_view nome) const;
     std::uint32_t Guarda(std::string_view texto);
     std::string_view TextoGuardado(std::uint32_t id) const { return pool_[id]; }
-    bool NuloEm(const unsigned char* linha, int coluna) const;
-    std::string TextoEm(const unsigned char* linha, int coluna) const;
+    bool NuloEm(std::size_t linha, int coluna) const;
+    std::string TextoEm(std::size_t linha, int coluna) const;
+    std::string_view VistaEm(std::size_t linha, int coluna) const;
     void AplicaFiltroEIndice();
-    bool Compara(const unsigned char* linha, int coluna, const Valor& valor) const;
+    bool Compara(std::size_t linha, int coluna, const Valor& valor) const;
+    void LimpaLinhas();
 
     std::string nomeConsulta_;
     std::string nome_;
@@ -172,17 +233,14 @@ private:
     std::unique_ptr<fb::Comando> comando_;
 
     bool ativo_ = false;
-    std::size_t largura_ = 0;      // bytes of one row
-    std::size_t bytesNulos_ = 0;   // null bitmap at the start of each row
-    std::vector<std::unique_ptr<unsigned char[]>> blocos_;
     std::size_t quantidade_ = 0;   // rows held
     std::vector<std::uint32_t> visiveis_;  // rows in index order that pass the filter
     bool todasVisiveis_ = true;            // no filter, no index: row i is visible row i
     std::vector<std::uint32_t> ordemIndice_;
     int cursor_ = 0;
     bool fim_ = true;
-    // Rows held while a calculated column is computed for the row being fetched.
-    const unsigned char* linhaEmCalculo_ = nullptr;
+    // The row a calculated column or a filter condition is evaluated on.
+    std::size_t linhaEmAvaliacao_ = SemLinha;
 
     std::deque<std::string> pool_;
     std::unordered_map<std::string_view, std::uint32_t> ids_;

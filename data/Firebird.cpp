@@ -534,6 +534,32 @@ double LeReal(const ColunaResultado& c, const unsigned char* linha) {
     return static_cast<double>(v * Potencia10(c.escala));
 }
 
+bool LeInteiroEscalado(const ColunaResultado& c, const unsigned char* linha, int casas,
+                       std::int64_t& valor) {
+    const unsigned char* p = linha + c.deslocamento;
+    std::int64_t v;
+    switch (c.tipo) {
+        case SQL_SHORT:
+            v = *reinterpret_cast<const std::int16_t*>(p);
+            break;
+        case SQL_LONG:
+            v = *reinterpret_cast<const std::int32_t*>(p);
+            break;
+        case SQL_INT64:
+            v = *reinterpret_cast<const std::int64_t*>(p);
+            break;
+        default:
+            return false;
+    }
+    // The column holds v × 10^escala; as places of `casas`: v × 10^(escala + casas).
+    const int deslocamento = c.escala + casas;
+    if (deslocamento < 0 || deslocamento > 9) return false;
+    const std::int64_t fator = Potencia10(deslocamento);
+    if (v > INT64_MAX / fator || v < INT64_MIN / fator) return false;
+    valor = v * fator;
+    return true;
+}
+
 Data LeData(const ColunaResultado& c, const unsigned char* linha) {
     if (EhNulo(c, linha)) return Data{};
     if (EhData(c)) {

@@ -140,6 +140,10 @@ std::string_view VistaTexto(const ColunaResultado& c, const unsigned char* linha
 // Numbers: integers, scaled integers (NUMERIC/DECIMAL) and floating columns.
 std::int64_t LeInteiro(const ColunaResultado& c, const unsigned char* linha);
 double LeReal(const ColunaResultado& c, const unsigned char* linha);
+// An integer or scaled-integer column's value as an integer scaled by 10^casas,
+// when that is exact; false for other types or when places would be lost.
+bool LeInteiroEscalado(const ColunaResultado& c, const unsigned char* linha, int casas,
+                       std::int64_t& valor);
 Data LeData(const ColunaResultado& c, const unsigned char* linha);
 bool EhTexto(const ColunaResultado& c);
 bool EhNumero(const ColunaResultado& c);

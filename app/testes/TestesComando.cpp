@@ -146,7 +146,7 @@ TEST_F(ComandoTest, CtrlCCancelaEFechaOArquivo) {
     ASSERT_GE(conteudo.size(), 128u);
     const std::size_t linhas = conteudo.size() / 128;
     EXPECT_LT(linhas, 20000u);
-    char total[16];
+    char total[32];
     std::snprintf(total, sizeof total, "99%08zu", linhas);
     EXPECT_EQ(conteudo.substr(conteudo.size() - 128 + 30, 10), total);
     EXPECT_NE(r.erros.find("A exportação foi cancelada."), std::string::npos) << r.erros;

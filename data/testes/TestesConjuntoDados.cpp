@@ -185,3 +185,47 @@ TEST_F(ConjuntoDadosTest, ErroDoBancoTrazOTextoDoServidor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values stored in the narrowest form read back exactly, through every change
+// of form: few distinct values, more than 256, more than 65,536, decimals too
+// large for 32 bits, floating columns, texts beyond 65,536 distinct, NULLs.
+TEST_F(ConjuntoDadosTest, FormasCompactasDevolvemOsValoresExatos) {
+    TConjuntoDados c("QMuitos", "CDSMuitos",
+                     {"EXECUTE BLOCK RETURNS (I INTEGER, POUCOS INTEGER, PRECO NUMERIC(15,5), GRANDE NUMERIC(18,2),",
+                      "  FLUTUANTE DOUBLE PRECISION, TEXTO VARCHAR(10), TALVEZ NUMERIC(15,2), DIA DATE) AS",
+                      "BEGIN I = 0; WHILE (I < 70000) DO BEGIN I = I + 1;",
+                      "  POUCOS = MOD(I, 3); PRECO = I * 0.00001 + MOD(I, 500);",
+                      "  GRANDE = IIF(I > 60000, 30000000.01 + I, I * 0.01); FLUTUANTE = I / 3e0;",
+                      "  TEXTO = 'T' || I; TALVEZ = IIF(MOD(I, 7) = 0, NULL, I * 0.25);",
+                      "  DIA = DATEADD(MOD(I, 400) DAY TO DATE '2010-01-01'); SUSPEND; END END"},
+                     {Inteiro("I"), Inteiro("POUCOS"), Decimal("PRECO", 5), Decimal("GRANDE", 2),
+                      Decimal("FLUTUANTE", 4), Texto("TEXTO", 10), Decimal("TALVEZ", 2), DataCampo("DIA")});
+    c.DefineConexao(&dm->SQLConnectionPRAXO);
+    c.Abre();
+    ASSERT_EQ(c.QuantidadeRegistros(), 70000);
+    const auto i = c.Campo("I"), poucos = c.Campo("POUCOS"), preco = c.Campo("PRECO"),
+               grande = c.Campo("GRANDE"), flutuante = c.Campo("FLUTUANTE"), texto = c.Campo("TEXTO"),
+               talvez = c.Campo("TALVEZ"), dia = c.Campo("DIA");
+    int n = 0;
+    for (c.Primeiro(); !c.Fim(); c.Proximo()) {
+        ++n;
+        ASSERT_EQ(i.Inteiro(), n);
+        ASSERT_EQ(poucos.Inteiro(), n % 3);
+        // The double a decimal column gives is the one nearest its decimal value.
+        ASSERT_EQ(preco.Real(), static_cast<double>(static_cast<long long>(n) + 100000LL * (n % 500)) / 100000.0) << n;
+        ASSERT_EQ(grande.Real(), n > 60000 ? static_cast<double>(3000000001LL + 100LL * n) / 100.0
+                                           : static_cast<double>(n) / 100.0) << n;
+        ASSERT_DOUBLE_EQ(flutuante.Real(), n / 3.0);
+        ASSERT_EQ(texto.Texto(), "T" + std::to_string(n));
+        ASSERT_EQ(talvez.Nulo(), n % 7 == 0);
+        if (n % 7) {
+            ASSERT_EQ(talvez.Real(), n * 0.25);
+        }
+        ASSERT_EQ(dia.DataValor(), Data{std::chrono::sys_days{FazData(2010, 1, 1)} + std::chrono::days{n % 400}});
+    }
+    EXPECT_EQ(n, 70000);
+}
+
+}  // namespace

@@ -192,7 +192,7 @@ TEST(RunTest, CancelarNaEtapa1) {
     EXPECT_TRUE(DoTipo(r.linhas, "54").empty());
     EXPECT_EQ(DoTipo(r.linhas, "61").size(), 1u);
     EXPECT_TRUE(DoTipo(r.linhas, "75").empty());
-    char total[16];
+    char total[32];
     std::snprintf(total, sizeof total, "99%08zu", r.linhas.size());
     EXPECT_EQ(Campo(r.linhas.back(), 31, 40), total);
     EXPECT_TRUE(r.progresso->mensagens.empty());
