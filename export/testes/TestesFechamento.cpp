@@ -4,6 +4,8 @@
 #include "Cenario.h"
 
 #include <fstream>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -246,6 +248,51 @@ TEST(RunTest, ModoPafEcfSemBibliotecaFalhaSemDeixarArquivo) {
     EXPECT_EQ(r.progresso->erros, std::vector<std::string>{"PraxoLib.Dll não disponível."});
     EXPECT_FALSE(std::filesystem::exists(r.arquivo));
     EXPECT_FALSE(r.estado->Exportando);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace cenario;
+
+// The window starts the run on a thread of its own and is told when it ends.
+TEST(RunTest, IniciaEmOutraLinhaDeExecucao) {
+    Documento venda{.codigo = "S1"};
+    venda.itens = {Item{}};
+    Exportacao e(venda.Sql());
+    e.dm->ClientEmpresaLocal.Abre();
+    auto& s = e.dm->CDSSaidas;
+    s.Parametro("TIPODOCUMENTO", "%");
+    s.Parametro("DATAINICIAL", e.opcoes.dataInicial);
+    s.Parametro("DATAFINAL", e.opcoes.dataFinal);
+    s.Parametro("EMPRESA", std::int64_t{1});
+    s.Parametro("TIPOMOVIMENTO", "%");
+    s.Parametro("ATIVO", "%");
+    s.Abre();
+    e.dm->CDSContador.Parametro("CODIGO", std::int64_t{1});
+    e.dm->CDSContador.Abre();
+    sintegra::tSintegra gerador(e.Pasta());
+    ASSERT_TRUE(gerador.AbreArquivo("THREAD.TXT"));
+    EstadoExportacao estado;
+    estado.CancelaExportacao = true;  // left from an earlier Cancelar
+    ProgressoGravado progresso(estado);
+    std::promise<std::pair<bool, std::thread::id>> fim;
+    ThExporta::Inicia(std::make_shared<ThExporta>(*e.dm, gerador, e.opcoes, estado, progresso),
+                      [&](bool ok) { fim.set_value({ok, std::this_thread::get_id()}); });
+    EXPECT_TRUE(estado.Exportando);
+    EXPECT_FALSE(estado.CancelaExportacao);
+    auto futuro = fim.get_future();
+    ASSERT_EQ(futuro.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    const auto [ok, linha] = futuro.get();
+    EXPECT_TRUE(ok);
+    EXPECT_NE(linha, std::this_thread::get_id());
+    EXPECT_FALSE(estado.Exportando);
+    EXPECT_EQ(progresso.mensagens.size(), 1u);
+    std::ifstream f(e.Pasta() + "THREAD.TXT", std::ios::binary);
+    std::ostringstream c;
+    c << f.rdbuf();
+    EXPECT_EQ(Linhas(c.str()).size(), 11u);  // 10, 11, 50, 54, 75, 88SME and five 90 lines
 }
 
 }  // namespace
