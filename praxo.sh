@@ -76,7 +76,11 @@ demo() {
 bench() {
   deps
   build
+  echo "== O gravador (registros por segundo: items_per_second)"
   "$BUILD/bin/BenchSintegra"
+  echo
+  echo "== Exportação de um mês grande"
+  "$BUILD/bin/BenchExportacao"
 }
 
 case "${1:-}" in
