@@ -213,21 +213,11 @@ int main(int argc, char** argv) {
     TFDMExporta dm;
     if (!a.config.empty()) dm.DefineArquivoConfiguracao(std::filesystem::absolute(a.config).string());
     try {
-        dm.ClientEmpresaLocal.Abre();
-        if (!dm.ClientEmpresaLocal.Localiza("CODEMPRESA", std::int64_t{o.empresa})) {
+        if (!PreparaExportacao(dm, o)) {
             std::cerr << "A empresa " << o.empresa << " não existe no banco de dados.\n";
             return 1;
         }
-        auto& saidas = dm.CDSSaidas;
-        saidas.Parametro("TIPODOCUMENTO", "%");
-        saidas.Parametro("DATAINICIAL", o.dataInicial);
-        saidas.Parametro("DATAFINAL", o.dataFinal);
-        saidas.Parametro("EMPRESA", std::int64_t{o.empresa});
-        saidas.Parametro("TIPOMOVIMENTO", "%");
-        saidas.Parametro("ATIVO", "%");
-        saidas.Abre();
-        dm.CDSContador.Parametro("CODIGO", std::int64_t{o.empresa});
-        dm.CDSContador.Abre();
+        const auto& saidas = dm.CDSSaidas;
         if (saidas.Vazio()) {
             std::cerr << "Não existem informações a serem exportadas para a empresa " << o.empresa
                       << " no período de " << TextoData(o.dataInicial) << " a " << TextoData(o.dataFinal)

@@ -59,17 +59,6 @@ std::string TrocaParametros(const std::string& sql, std::vector<std::string>& no
     return r;
 }
 
-// The first `n` characters of a UTF-8 text.
-std::string_view PrimeirosCaracteres(std::string_view s, int n) {
-    int caracteres = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
-        if (caracteres == n) return s.substr(0, i);
-        ++caracteres;
-    }
-    return s;
-}
-
 int Caracteres(std::string_view s) {
     int n = 0;
     for (unsigned char c : s)
@@ -114,6 +103,16 @@ bool LeRealDeTexto(std::string_view t, double& v) {
 }
 
 }  // namespace
+
+std::string_view PrimeirosCaracteres(std::string_view s, int n) {
+    int caracteres = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
+        if (caracteres == n) return s.substr(0, i);
+        ++caracteres;
+    }
+    return s;
+}
 
 DefinicaoCampo Texto(std::string nome, int tamanho) {
     return {std::move(nome), TipoCampo::Texto, tamanho, false, 0};

@@ -34,6 +34,9 @@ struct DefinicaoCampo {
     int casas = 4;      // decimal places, for decimals
 };
 
+// The first `n` characters of a UTF-8 text.
+std::string_view PrimeirosCaracteres(std::string_view texto, int n);
+
 // Column declarations as the catalogue writes them.
 DefinicaoCampo Texto(std::string nome, int tamanho = 20);
 DefinicaoCampo TextoFixo(std::string nome, int tamanho);

@@ -212,34 +212,35 @@ Conexao& Conexao::operator=(Conexao&& outra) noexcept {
     return *this;
 }
 
-Conexao Conexao::Abre(const std::string& banco, const Credenciais& credenciais) {
-    const auto dpb = ParametrosConexao(credenciais, false);
-    Conexao c;
-    c.anexo_ = Chama([&](ThrowStatusWrapper* st) {
+namespace {
+
+// Attaches to a database, or creates it.
+IAttachment* Anexa(const std::string& banco, const Credenciais& credenciais, bool criacao) {
+    const auto dpb = ParametrosConexao(credenciais, criacao);
+    return Chama([&](ThrowStatusWrapper* st) {
         IProvider* provedor = Mestre()->getDispatcher();
         struct Libera {
             IProvider* p;
             ~Libera() { p->release(); }
         } libera{provedor};
-        return provedor->attachDatabase(st, banco.c_str(), static_cast<unsigned>(dpb.size()),
-                                        dpb.data());
+        const auto n = static_cast<unsigned>(dpb.size());
+        return criacao ? provedor->createDatabase(st, banco.c_str(), n, dpb.data())
+                       : provedor->attachDatabase(st, banco.c_str(), n, dpb.data());
     });
+}
+
+}  // namespace
+
+Conexao Conexao::Abre(const std::string& banco, const Credenciais& credenciais) {
+    Conexao c;
+    c.anexo_ = Anexa(banco, credenciais, false);
     c.geracao_ = ++ProximaGeracao;
     return c;
 }
 
 Conexao Conexao::Cria(const std::string& banco, const Credenciais& credenciais) {
-    const auto dpb = ParametrosConexao(credenciais, true);
     Conexao c;
-    c.anexo_ = Chama([&](ThrowStatusWrapper* st) {
-        IProvider* provedor = Mestre()->getDispatcher();
-        struct Libera {
-            IProvider* p;
-            ~Libera() { p->release(); }
-        } libera{provedor};
-        return provedor->createDatabase(st, banco.c_str(), static_cast<unsigned>(dpb.size()),
-                                        dpb.data());
-    });
+    c.anexo_ = Anexa(banco, credenciais, true);
     c.geracao_ = ++ProximaGeracao;
     return c;
 }

@@ -40,6 +40,16 @@ void EscreveItensDoDia(ContextoExportacao& c, TConjuntoDados& d, TConjuntoDados&
     i.Fecha();
 }
 
+// The period's reductions of the company, with the progress bar sized to them.
+void AbreReducoes(ContextoExportacao& c, TConjuntoDados& reducoes) {
+    reducoes.Fecha();
+    reducoes.Parametro("EMPRESA", c.CodigoEmpresa());
+    reducoes.Parametro("DATAINICIO", c.opcoes.dataInicial);
+    reducoes.Parametro("DATAFIM", c.opcoes.dataFinal);
+    reducoes.Abre();
+    c.progresso.MaximoStatus(reducoes.QuantidadeRegistros());
+}
+
 long long InteiroOuErro(const std::string& texto, const std::string& oque, const std::string& maquina) {
     long long v;
     if (!LeInteiro(texto, v))
@@ -61,12 +71,7 @@ void EtapaCuponsECF(ContextoExportacao& c) {
     }
     auto& m = c.dm.CDSECFM;
     auto& a = c.dm.CDSECFA;
-    m.Fecha();
-    m.Parametro("EMPRESA", c.CodigoEmpresa());
-    m.Parametro("DATAINICIO", c.opcoes.dataInicial);
-    m.Parametro("DATAFIM", c.opcoes.dataFinal);
-    m.Abre();
-    c.progresso.MaximoStatus(m.QuantidadeRegistros());
+    AbreReducoes(c, m);
     int contador = 0;
     for (m.Primeiro(); !m.Fim(); m.Proximo()) {
         c.progresso.PosicaoStatus(++contador);
@@ -105,12 +110,7 @@ void ExportaCupomPAF_ECF(ContextoExportacao& c) {
     auto& m = c.dm.CDSCupomM;
     auto& a = c.dm.CDSCupomA;
     auto& coo = c.dm.CDSConsCOO_do_Dia;
-    m.Fecha();
-    m.Parametro("EMPRESA", c.CodigoEmpresa());
-    m.Parametro("DATAINICIO", c.opcoes.dataInicial);
-    m.Parametro("DATAFIM", c.opcoes.dataFinal);
-    m.Abre();
-    c.progresso.MaximoStatus(m.QuantidadeRegistros());
+    AbreReducoes(c, m);
     int contador = 0;
     for (m.Primeiro(); !m.Fim(); m.Proximo()) {
         c.progresso.PosicaoStatus(++contador);

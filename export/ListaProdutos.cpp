@@ -1,19 +1,13 @@
 #include "ListaProdutos.h"
 
+#include "ConjuntoDados.h"
+
 #include <algorithm>
 
 namespace {
 
 // A text cut to its first `n` characters when stored.
-std::string Corta(const std::string& s, int n) {
-    int caracteres = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
-        if (caracteres == n) return s.substr(0, i);
-        ++caracteres;
-    }
-    return s;
-}
+std::string Corta(const std::string& s, int n) { return std::string(PrimeirosCaracteres(s, n)); }
 
 }  // namespace
 

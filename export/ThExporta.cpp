@@ -7,6 +7,24 @@
 #include <thread>
 #include <unistd.h>
 
+bool PreparaExportacao(TFDMExporta& dm, const OpcoesExportacao& opcoes) {
+    if (!dm.ClientEmpresaLocal.Ativo()) dm.ClientEmpresaLocal.Abre();
+    if (!dm.ClientEmpresaLocal.Localiza("CODEMPRESA", std::int64_t{opcoes.empresa})) return false;
+    auto& saidas = dm.CDSSaidas;
+    saidas.Fecha();
+    saidas.Parametro("TIPODOCUMENTO", "%");
+    saidas.Parametro("DATAINICIAL", opcoes.dataInicial);
+    saidas.Parametro("DATAFINAL", opcoes.dataFinal);
+    saidas.Parametro("EMPRESA", std::int64_t{opcoes.empresa});
+    saidas.Parametro("TIPOMOVIMENTO", "%");
+    saidas.Parametro("ATIVO", "%");
+    saidas.Abre();
+    dm.CDSContador.Fecha();
+    dm.CDSContador.Parametro("CODIGO", std::int64_t{opcoes.empresa});
+    dm.CDSContador.Abre();
+    return true;
+}
+
 ThExporta::ThExporta(TFDMExporta& dm, sintegra::tSintegra& GeradorSintegra, OpcoesExportacao opcoes,
                      EstadoExportacao& estado, TProgressoExportacao& progresso)
     : dm_(dm), gerador_(GeradorSintegra), opcoes_(opcoes), estado_(estado), progresso_(progresso) {}

@@ -10,6 +10,11 @@
 
 #include <memory>
 
+// What Processar prepares for a run: ClientEmpresaLocal on the company, the
+// period's documents in CDSSaidas and the company's accountant in CDSContador.
+// False when the company does not exist.
+bool PreparaExportacao(TFDMExporta& dm, const OpcoesExportacao& opcoes);
+
 class ThExporta {
 public:
     // The writer's file is open; CDSSaidas and CDSContador were opened for the

@@ -145,17 +145,7 @@ std::size_t Exporta(const std::string& banco, const std::string& saida) {
     o.itensCupom = o.inventario = o.registro88 = true;
     o.dataInventario = Fim;
     const long antes = MemoriaResidenteKb();
-    dm.ClientEmpresaLocal.Abre();
-    auto& s = dm.CDSSaidas;
-    s.Parametro("TIPODOCUMENTO", "%");
-    s.Parametro("DATAINICIAL", Inicio);
-    s.Parametro("DATAFINAL", Fim);
-    s.Parametro("EMPRESA", std::int64_t{1});
-    s.Parametro("TIPOMOVIMENTO", "%");
-    s.Parametro("ATIVO", "%");
-    s.Abre();
-    dm.CDSContador.Parametro("CODIGO", std::int64_t{1});
-    dm.CDSContador.Abre();
+    PreparaExportacao(dm, o);
     sintegra::tSintegra gerador(pasta);
     gerador.AbreArquivo(fs::path(saida).filename().string());
     EstadoExportacao estado;

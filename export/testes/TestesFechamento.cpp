@@ -261,17 +261,7 @@ TEST(RunTest, IniciaEmOutraLinhaDeExecucao) {
     Documento venda{.codigo = "S1"};
     venda.itens = {Item{}};
     Exportacao e(venda.Sql());
-    e.dm->ClientEmpresaLocal.Abre();
-    auto& s = e.dm->CDSSaidas;
-    s.Parametro("TIPODOCUMENTO", "%");
-    s.Parametro("DATAINICIAL", e.opcoes.dataInicial);
-    s.Parametro("DATAFINAL", e.opcoes.dataFinal);
-    s.Parametro("EMPRESA", std::int64_t{1});
-    s.Parametro("TIPOMOVIMENTO", "%");
-    s.Parametro("ATIVO", "%");
-    s.Abre();
-    e.dm->CDSContador.Parametro("CODIGO", std::int64_t{1});
-    e.dm->CDSContador.Abre();
+    ASSERT_TRUE(PreparaExportacao(*e.dm, e.opcoes));
     sintegra::tSintegra gerador(e.Pasta());
     ASSERT_TRUE(gerador.AbreArquivo("THREAD.TXT"));
     EstadoExportacao estado;
