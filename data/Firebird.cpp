@@ -456,6 +456,22 @@ void Comando::Executa(Transacao& transacao) {
 
 // ---------------------------------------------------------------- reading
 
+namespace {
+
+// The unscaled integer of a SMALLINT, INTEGER or BIGINT column (NUMERIC and
+// DECIMAL included); false for other types.
+bool LeBruto(const ColunaResultado& c, const unsigned char* linha, std::int64_t& v) {
+    const unsigned char* p = linha + c.deslocamento;
+    switch (c.tipo) {
+        case SQL_SHORT: v = *reinterpret_cast<const std::int16_t*>(p); return true;
+        case SQL_LONG: v = *reinterpret_cast<const std::int32_t*>(p); return true;
+        case SQL_INT64: v = *reinterpret_cast<const std::int64_t*>(p); return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
 bool EhNulo(const ColunaResultado& c, const unsigned char* linha) {
     return *reinterpret_cast<const short*>(linha + c.deslocamentoNulo) != 0;
 }
@@ -473,27 +489,11 @@ bool EhData(const ColunaResultado& c) {
 
 std::int64_t LeInteiro(const ColunaResultado& c, const unsigned char* linha) {
     if (EhNulo(c, linha)) return 0;
-    const unsigned char* p = linha + c.deslocamento;
     std::int64_t v;
-    switch (c.tipo) {
-        case SQL_SHORT:
-            v = *reinterpret_cast<const std::int16_t*>(p);
-            break;
-        case SQL_LONG:
-            v = *reinterpret_cast<const std::int32_t*>(p);
-            break;
-        case SQL_INT64:
-            v = *reinterpret_cast<const std::int64_t*>(p);
-            break;
-        case SQL_FLOAT:
-        case SQL_DOUBLE:
-            return std::llround(LeReal(c, linha));
-        case SQL_BOOLEAN:
-            return *p ? 1 : 0;
-        default: {
-            const std::string t = LeTexto(c, linha);
-            return TextoParaEscalado(t, 0);
-        }
+    if (!LeBruto(c, linha, v)) {
+        if (c.tipo == SQL_FLOAT || c.tipo == SQL_DOUBLE) return std::llround(LeReal(c, linha));
+        if (c.tipo == SQL_BOOLEAN) return *(linha + c.deslocamento) ? 1 : 0;
+        return TextoParaEscalado(LeTexto(c, linha), 0);
     }
     if (c.escala < 0) {
         // Rounded, as a decimal with places is read into a whole number.
@@ -508,27 +508,11 @@ std::int64_t LeInteiro(const ColunaResultado& c, const unsigned char* linha) {
 double LeReal(const ColunaResultado& c, const unsigned char* linha) {
     if (EhNulo(c, linha)) return 0;
     const unsigned char* p = linha + c.deslocamento;
+    if (c.tipo == SQL_FLOAT) return *reinterpret_cast<const float*>(p);
+    if (c.tipo == SQL_DOUBLE || c.tipo == SQL_D_FLOAT) return *reinterpret_cast<const double*>(p);
     std::int64_t v;
-    switch (c.tipo) {
-        case SQL_FLOAT:
-            return *reinterpret_cast<const float*>(p);
-        case SQL_DOUBLE:
-        case SQL_D_FLOAT:
-            return *reinterpret_cast<const double*>(p);
-        case SQL_SHORT:
-            v = *reinterpret_cast<const std::int16_t*>(p);
-            break;
-        case SQL_LONG:
-            v = *reinterpret_cast<const std::int32_t*>(p);
-            break;
-        case SQL_INT64:
-            v = *reinterpret_cast<const std::int64_t*>(p);
-            break;
-        default: {
-            const std::string t = LeTexto(c, linha);
-            return static_cast<double>(TextoParaEscalado(t, 9)) / 1e9;
-        }
-    }
+    if (!LeBruto(c, linha, v))
+        return static_cast<double>(TextoParaEscalado(LeTexto(c, linha), 9)) / 1e9;
     // A scaled integer divided by an exact power of ten gives the double
     // nearest to the decimal value.
     if (c.escala < 0) return static_cast<double>(v) / static_cast<double>(Potencia10(-c.escala));
@@ -537,21 +521,8 @@ double LeReal(const ColunaResultado& c, const unsigned char* linha) {
 
 bool LeInteiroEscalado(const ColunaResultado& c, const unsigned char* linha, int casas,
                        std::int64_t& valor) {
-    const unsigned char* p = linha + c.deslocamento;
     std::int64_t v;
-    switch (c.tipo) {
-        case SQL_SHORT:
-            v = *reinterpret_cast<const std::int16_t*>(p);
-            break;
-        case SQL_LONG:
-            v = *reinterpret_cast<const std::int32_t*>(p);
-            break;
-        case SQL_INT64:
-            v = *reinterpret_cast<const std::int64_t*>(p);
-            break;
-        default:
-            return false;
-    }
+    if (!LeBruto(c, linha, v)) return false;
     // The column holds v × 10^escala; as places of `casas`: v × 10^(escala + casas).
     const int deslocamento = c.escala + casas;
     if (deslocamento < 0 || deslocamento > 9) return false;
@@ -596,9 +567,8 @@ std::string LeTexto(const ColunaResultado& c, const unsigned char* linha) {
         case SQL_SHORT:
         case SQL_LONG:
         case SQL_INT64: {
-            std::int64_t v = c.tipo == SQL_SHORT  ? *reinterpret_cast<const std::int16_t*>(p)
-                             : c.tipo == SQL_LONG ? *reinterpret_cast<const std::int32_t*>(p)
-                                                  : *reinterpret_cast<const std::int64_t*>(p);
+            std::int64_t v = 0;
+            LeBruto(c, linha, v);
             return TextoDoEscalado(v, c.escala);
         }
         case SQL_FLOAT:
