@@ -5,10 +5,6 @@
 
 namespace {
 
-bool ModeloDois(const std::string& modeloDoc) {
-    return Apara(modeloDoc) == "2" || modeloDoc == "02";
-}
-
 struct Documento {
     std::string movimento, cnpj, inscricao, uf, modelo, serie, numero, emitente, situacao;
     Data data;
@@ -21,8 +17,7 @@ struct Grupo {
 };
 
 void EscreveGrupo(ContextoExportacao& c, const Documento& d, const Grupo& g) {
-    const bool semAliquota = g.situacaoTributaria == "040" || g.situacaoTributaria == "041" ||
-                             g.situacaoTributaria == "060";
+    const bool semAliquota = SituacaoSemAliquota(g.situacaoTributaria);
     c.GeradorSintegra.Registro50(d.cnpj, d.inscricao, d.data, d.uf, d.modelo, d.serie, d.numero,
                                  g.cfop, d.emitente, g.valorTotal, g.baseCalculo, g.valorICMS, 0,
                                  g.outras, semAliquota ? 0 : g.aliquota, d.situacao);
@@ -77,7 +72,7 @@ void PercorreGrupos(ContextoExportacao& c, const Documento& d) {
         // Step 4: a note for sales already registered on a fiscal printer is
         // declared with its CFOP and no values.
         const std::string cfopMov = cfopMovimento.Texto();
-        if (cfopMov == "5929" || cfopMov == "6929") {
+        if (CFOPVendaJaEmECF(cfopMov)) {
             g = Grupo{};
             g.cfop = cfopMov;
             itens.Ultimo();
@@ -91,6 +86,35 @@ void PercorreGrupos(ContextoExportacao& c, const Documento& d) {
 }
 
 }  // namespace
+
+std::string ChaveDocumento(const std::string& movimento, const std::string& docConsumidor,
+                           const std::string& numero, const std::string& serie) {
+    return Apara(movimento) + '\x1f' + Apara(docConsumidor) + '\x1f' + Apara(numero) + '\x1f' + Apara(serie);
+}
+
+// The model each document of the list gets in its record 50, so that its
+// records 54 carry the same one. Documents of one key that disagree, or whose
+// model does not read as a number, give no model: their items keep their own.
+void ColheModelosDocumentos(ContextoExportacao& c) {
+    auto& saidas = c.dm.CDSSaidas;
+    const auto movimento = saidas.Campo("MOVIMENTO");
+    const auto docConsumidor = saidas.Campo("DOCCONSUMIDOR");
+    const auto numero = saidas.Campo("NUMERODOC");
+    const auto serie = saidas.Campo("SERIEDOC");
+    const auto modeloDoc = saidas.Campo("MODELODOC");
+    const auto modeloTerceiro = saidas.Campo("MODELONFTERCEIRO");
+    c.modelosDocumentos.clear();
+    for (saidas.Primeiro(); !saidas.Fim(); saidas.Proximo()) {
+        std::string modelo;
+        if (!ModeloDocumento(Apara(CodigoModeloDocumento(modeloDoc.Texto(), modeloTerceiro.Nulo(),
+                                                        modeloTerceiro.Texto())),
+                             modelo))
+            modelo.clear();
+        const auto [i, novo] = c.modelosDocumentos.try_emplace(
+            ChaveDocumento(movimento.Texto(), docConsumidor.Texto(), numero.Texto(), serie.Texto()), modelo);
+        if (!novo && i->second != modelo) i->second.clear();
+    }
+}
 
 std::string ModeloOuErro(const std::string& codigo, const std::string& movimento,
                          const std::string& numeroDocumento) {
@@ -117,6 +141,7 @@ void EtapaDocumentos(ContextoExportacao& c) {
     c.progresso.PosicaoStatus(0);
     c.contador = 0;
     saidas.DefineFiltro(" ( AGRUPAMENTO <> 'ECF') ");
+    ColheModelosDocumentos(c);
     saidas.Primeiro();
 
     const auto codMovimento = saidas.Campo("CODMOVESTOQUE");
@@ -148,12 +173,10 @@ void EtapaDocumentos(ContextoExportacao& c) {
         }
         d.movimento = codMovimento.Texto();
         d.numero = saidas.Campo("NUMERODOC").Texto();
-        d.serie = Apara(saidas.Campo("SERIEDOC").Texto());
-        if (d.serie == "M1" || d.serie == "NB") d.serie.clear();
-        const std::string terceiro = Apara(modeloTerceiro.Texto());
-        const std::string fonte =
-            modeloTerceiro.Nulo() || terceiro == "NB" ? modeloDoc.Texto() : terceiro;
-        d.modelo = ModeloOuErro(fonte, d.movimento, d.numero);
+        d.serie = SerieDocumento(saidas.Campo("SERIEDOC").Texto());
+        d.modelo = ModeloOuErro(
+            CodigoModeloDocumento(modeloDoc.Texto(), modeloTerceiro.Nulo(), modeloTerceiro.Texto()),
+            d.movimento, d.numero);
         d.data = movimento.Texto() == "S" ? saidas.Campo("DATADOCUMENTO").DataValor()
                                           : saidas.Campo("DATAMOVIMENTO").DataValor();
         d.cnpj = saidas.Campo("DOCCONSUMIDOR").Texto();

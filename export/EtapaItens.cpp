@@ -29,7 +29,7 @@ void EtapaItens(ContextoExportacao& c) {
     itens.DefineFiltro(" ( AGRUPAMENTO <> 'ECF') ");
     itens.DefineFiltroFuncao([](const TConjuntoDados& i) {
         const std::string modelo = i.Campo("MODELODOC").Texto();
-        return !(Apara(modelo) == "2" || modelo == "02");
+        return !ModeloDois(modelo);
     });
     c.progresso.MaximoStatus(itens.QuantidadeRegistros());
     c.progresso.PosicaoStatus(0);
@@ -47,6 +47,7 @@ void EtapaItens(ContextoExportacao& c) {
     const auto aliquotaIPI = itens.Campo("ALIQUOTAIPI");
     const auto aliquotaICMS = itens.Campo("ALIQUOTAICMS");
     const auto baseST = itens.Campo("BASEICMSST");
+    const auto movimento = itens.Campo("MOVIMENTO");
     auto chaveAtual = [&] { return Chave{docConsumidor.Texto(), numeroDoc.Texto(), cfop.Texto()}; };
 
     int numeroItem = 0;
@@ -55,7 +56,7 @@ void EtapaItens(ContextoExportacao& c) {
     double frete = 0, seguro = 0, despesas = 0;
     while (!itens.Fim() && !c.Cancelado()) {
         const std::string cfopMov = cfopMovimento.Texto();
-        if (cfopMov == "5929" || cfopMov == "6929") {
+        if (CFOPVendaJaEmECF(cfopMov)) {
             itens.Proximo();
             numeroItem = 0;
             anterior = chaveAtual();
@@ -65,12 +66,17 @@ void EtapaItens(ContextoExportacao& c) {
         c.progresso.PosicaoStatus(c.contador);
         c.progresso.Descricao("Produto:" + produto.Texto() + " - " + nomeProduto.Texto());
 
-        serie = Apara(itens.Campo("SERIEDOC").Texto());
-        if (serie == "M1" || serie == "NB") serie.clear();
-        modelo = ModeloOuErro(itens.Campo("MODELODOC").Texto(), "", numeroDoc.Texto());
+        const std::string serieDoc = itens.Campo("SERIEDOC").Texto();
+        serie = SerieDocumento(serieDoc);
+        // The model of the item's document as its record 50 has it.
+        const auto doc = c.modelosDocumentos.find(
+            ChaveDocumento(movimento.Texto(), docConsumidor.Texto(), numeroDoc.Texto(), serieDoc));
+        modelo = doc != c.modelosDocumentos.end() && !doc->second.empty()
+                     ? doc->second
+                     : ModeloOuErro(itens.Campo("MODELODOC").Texto(), "", numeroDoc.Texto());
         ++numeroItem;
         const std::string st = situacao.Texto();
-        const bool semAliquota = st == "040" || st == "041" || st == "060";
+        const bool semAliquota = SituacaoSemAliquota(st);
         const double qtd = quantidade.Real();
         // The IPI of the item: rate times unit value times quantity.
         const double ipi = aliquotaIPI.Real() * valorUnitario.Real() * qtd / 100;

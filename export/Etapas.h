@@ -7,6 +7,8 @@
 #include "Regras.h"
 #include "Sintegra.h"
 
+#include <unordered_map>
+
 struct ContextoExportacao {
     TFDMExporta& dm;
     sintegra::tSintegra& GeradorSintegra;
@@ -15,6 +17,9 @@ struct ContextoExportacao {
     TProgressoExportacao& progresso;
     TCDSRegistro75& CDSRegistro75;
     int contador = 0;  // the progress counter of the stage that walks a table
+    // The model of each document's record 50 by ChaveDocumento; empty when
+    // its documents disagree or it has none.
+    std::unordered_map<std::string, std::string> modelosDocumentos;
 
     bool Cancelado() const { return estado.CancelaExportacao.load(); }
     std::int64_t CodigoEmpresa() const { return opcoes.empresa; }
@@ -32,6 +37,12 @@ void EtapaNotasModelo2(ContextoExportacao& c);      // records 61 and 61R
 void EtapaInventario(ContextoExportacao& c);        // records 74
 void EtapaProdutos(ContextoExportacao& c);          // records 75
 void EtapaFinal(ContextoExportacao& c);             // records 88 and 90
+
+// A document of the movement list by its direction, customer document, number
+// and series, blanks around each left out.
+std::string ChaveDocumento(const std::string& movimento, const std::string& docConsumidor,
+                           const std::string& numero, const std::string& serie);
+void ColheModelosDocumentos(ContextoExportacao& c);
 
 // The model of records 50 and 54, or a conversion error that names the document.
 std::string ModeloOuErro(const std::string& codigo, const std::string& movimento,

@@ -12,6 +12,28 @@ std::string Apara(const std::string& s) {
     return s.substr(i, s.find_last_not_of(' ') - i + 1);
 }
 
+bool ModeloDois(const std::string& modeloDoc) {
+    return Apara(modeloDoc) == "2" || modeloDoc == "02";
+}
+
+std::string SerieDocumento(const std::string& serieDoc) {
+    std::string serie = Apara(serieDoc);
+    if (serie == "M1" || serie == "NB") serie.clear();
+    return serie;
+}
+
+bool SituacaoSemAliquota(const std::string& situacao) {
+    return situacao == "040" || situacao == "041" || situacao == "060";
+}
+
+bool CFOPVendaJaEmECF(const std::string& cfop) { return cfop == "5929" || cfop == "6929"; }
+
+std::string CodigoModeloDocumento(const std::string& modeloDoc, bool terceiroNulo,
+                                  const std::string& modeloTerceiro) {
+    const std::string terceiro = Apara(modeloTerceiro);
+    return terceiroNulo || terceiro == "NB" ? modeloDoc : terceiro;
+}
+
 std::string CompletaZeros(double numero, int largura, int decimais) {
     char texto[64];
     std::snprintf(texto, sizeof texto, "%.*f", decimais, numero);

@@ -12,6 +12,20 @@ public:
 
 std::string Apara(const std::string& s);
 
+// Rules the document and item stages share.
+// A model-2 note (consumer sales note): summarised in records 61, not in 50 and 54.
+bool ModeloDois(const std::string& modeloDoc);
+// The series as records 50 and 54 carry it: "M1" and "NB" stand for no series.
+std::string SerieDocumento(const std::string& serieDoc);
+// Tax situations 040, 041 and 060 carry no ICMS rate in records 50 and 54.
+bool SituacaoSemAliquota(const std::string& situacao);
+// CFOP 5929/6929: a note for sales already registered on a fiscal printer.
+bool CFOPVendaJaEmECF(const std::string& cfop);
+// The model code of a document as record 50 takes it: the third party's
+// model when there is one (and it is not "NB"), otherwise the document's own.
+std::string CodigoModeloDocumento(const std::string& modeloDoc, bool terceiroNulo,
+                                  const std::string& modeloTerceiro);
+
 // The number with `decimais` decimals, zero-filled on the left to `largura`;
 // a longer text is returned whole. Width 2: 1 gives "01", 55 gives "55".
 std::string CompletaZeros(double numero, int largura, int decimais);

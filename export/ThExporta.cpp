@@ -36,7 +36,7 @@ bool ThExporta::Executa() {
     estado_.QtdEntradas = 0;
     estado_.QtdSaidas = 0;
     CDSRegistro75.Abre(opcoes_.dataInicial, opcoes_.dataFinal);
-    ContextoExportacao c{dm_, gerador_, opcoes_, estado_, progresso_, CDSRegistro75};
+    ContextoExportacao c{dm_, gerador_, opcoes_, estado_, progresso_, CDSRegistro75, 0, {}};
     try {
         if (!dm_.ClientEmpresaLocal.Ativo() ||
             !dm_.ClientEmpresaLocal.Localiza("CODEMPRESA", std::int64_t{opcoes_.empresa}))

@@ -220,6 +220,58 @@ TEST(ItensTest, DoisCFOPsNoDocumentoNumeradosCadaUmComSeusEncargos) {
 }
 
 // The IPI of an item counts its quantity: 3 × 10.00 at 10% is 3.00.
+// A supplier's NF-e typed in with the suite's own model 01: its records 54
+// carry the model of its record 50, so the validator finds their document.
+TEST(ItensTest, ModeloDo54EODoSeuRegistro50) {
+    struct Caso {
+        Documento doc;
+        std::string modelo;
+    };
+    const Caso casos[] = {
+        {{.codigo = "A", .movimento = "E", .agrupamento = "NFE", .numero = "1", .modelo = "01",
+          .modeloTerceiro = "55"}, "55"},
+        {{.codigo = "B", .movimento = "E", .agrupamento = "NFE", .numero = "2", .modelo = "01",
+          .modeloTerceiro = "NB"}, "01"},
+        {{.codigo = "C", .numero = "3", .serie = " 1 ", .modelo = "1A"}, "01"},
+        {{.codigo = "D", .numero = "4", .modelo = "01", .modeloTerceiro = "55"}, "55"},
+    };
+    std::string sql;
+    for (auto c : casos) {
+        c.doc.itens = {Item{}};
+        c.doc.frete = 1;
+        sql += c.doc.Sql();
+    }
+    // Two entries of one supplier, number and series that disagree on the
+    // model: their items keep their own.
+    for (const auto& [codigo, terceiro] : {std::pair{"E1", "55"}, std::pair{"E2", "57"}}) {
+        Documento d{.codigo = codigo, .movimento = "E", .agrupamento = "NFE", .numero = "5",
+                    .modelo = "01", .modeloTerceiro = terceiro};
+        d.itens = {Item{}};
+        sql += d.Sql();
+    }
+    Exportacao e(sql);
+    const auto r = e.Executa();
+    ASSERT_TRUE(r.ok);
+    std::map<std::string, std::string> modelo50;
+    for (const auto& l : DoTipo(r.linhas, "50")) modelo50[Le50(l).numero] = Le50(l).modelo;
+    for (const auto& c : casos) {
+        const std::string numero = "00000" + c.doc.numero;
+        EXPECT_EQ(modelo50[numero], c.modelo) << numero;
+        int itens = 0;
+        for (const auto& l : DoTipo(r.linhas, "54"))
+            if (Campo(l, 22, 27) == numero) {
+                EXPECT_EQ(Campo(l, 17, 18), c.modelo) << numero << " item " << Le54(l).item;
+                ++itens;
+            }
+        EXPECT_EQ(itens, 2) << numero;  // the item and its freight
+    }
+    for (const auto& l : DoTipo(r.linhas, "54")) {
+        if (Campo(l, 22, 27) == "000005") {
+            EXPECT_EQ(Campo(l, 17, 18), "01");
+        }
+    }
+}
+
 TEST(ItensTest, IPIDoItemMultiplicaAQuantidade) {
     Documento d{.codigo = "S1"};
     d.itens = {Item{.quantidade = 3, .preco = 10, .aliquotaIPI = 10}};
