@@ -1,5 +1,6 @@
 #include "ArquivoIni.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -76,6 +77,8 @@ bool Utf8Valido(std::string_view t) {
 }
 
 std::optional<TArquivoIni> TArquivoIni::Le(const std::string& caminho) {
+    std::error_code e;
+    if (std::filesystem::is_directory(caminho, e)) return std::nullopt;
     std::ifstream f(caminho, std::ios::binary);
     if (!f) return std::nullopt;
     std::ostringstream s;
@@ -107,6 +110,12 @@ TArquivoIni TArquivoIni::DeTexto(std::string_view conteudo) {
                                      std::string(Apara(l.substr(igual + 1))));
     }
     return ini;
+}
+
+bool TArquivoIni::TemSecao(std::string_view secao) const {
+    for (const auto& s : secoes_)
+        if (IguaisSemCaixa(s.nome, secao)) return true;
+    return false;
 }
 
 std::vector<TArquivoIni::Entrada> TArquivoIni::Secao(std::string_view secao) const {

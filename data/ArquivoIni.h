@@ -18,6 +18,7 @@ public:
     static std::optional<TArquivoIni> Le(const std::string& caminho);
     static TArquivoIni DeTexto(std::string_view conteudo);
 
+    bool TemSecao(std::string_view secao) const;
     // Every key=value entry of the first section of that name, in file order.
     std::vector<Entrada> Secao(std::string_view secao) const;
     // The value of the first matching key, or `padrao`.

@@ -5,6 +5,7 @@
 
 #include "Firebird.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -28,7 +29,10 @@ public:
     // The open attachment; opens it first when it is closed.
     fb::Conexao& Conexao();
     bool Conectada() const { return conexao_.Aberta(); }
-    void Desconecta() { conexao_.Fecha(); }
+    void Desconecta();
+    // Stops the statement running on the connection, from any thread; the
+    // statement fails with the engine's "operation was cancelled".
+    void Interrompe();
 
     // The connection is shared by the window and the export thread; whoever
     // runs a statement on it holds this lock for the statement's duration.
@@ -36,5 +40,6 @@ public:
 
 private:
     fb::Conexao conexao_;
+    std::atomic<fb::Conexao*> anexoAtivo_{nullptr};
     std::recursive_mutex trava_;
 };

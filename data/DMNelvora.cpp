@@ -1,9 +1,14 @@
 #include "DMNelvora.h"
 
 #include "ArquivoIni.h"
+#include "ErroSistema.h"
 #include "Plataforma.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -496,7 +501,19 @@ void TFDMExporta::SQLConnectionPRAXOBeforeConnect() {
     parametros.clear();
     SQLConnectionPRAXO.NomeConexao = "EMPRESA";
     const auto ini = TArquivoIni::Le(arquivo);
-    if (!ini) throw std::runtime_error("Driver/Connection Registry File '" + arquivo + "' not found");
+    if (!ini) {
+        std::error_code e;
+        if (!std::filesystem::exists(arquivo, e))
+            throw std::runtime_error("Driver/Connection Registry File '" + arquivo + "' not found");
+        int erro = EISDIR;
+        if (!std::filesystem::is_directory(arquivo, e)) {
+            const int fd = ::open(arquivo.c_str(), O_RDONLY);
+            erro = fd < 0 ? errno : EIO;
+            if (fd >= 0) ::close(fd);
+        }
+        throw std::runtime_error("Não foi possível ler o arquivo de configuração " + arquivo + ": " +
+                                 DescricaoErroSistema(erro) + ".");
+    }
     for (const auto& [chave, valor] : ini->Secao("EMPRESA")) parametros.push_back(chave + "=" + valor);
     // The first matching line wins: a User_Name or Password of the file takes
     // precedence over these two.
@@ -506,4 +523,14 @@ void TFDMExporta::SQLConnectionPRAXOBeforeConnect() {
     SQLConnectionPRAXO.BibliotecaDriver = "dbexpint.dll";
     SQLConnectionPRAXO.BibliotecaCliente = "fbclient.dll";
     ConexaoConfigurada = true;
+    // Configured all the same: as with any configuration, a mended file is
+    // read by the next run of the program.
+    if (!ini->TemSecao("EMPRESA"))
+        throw std::runtime_error("O arquivo de configuração " + arquivo +
+                                 " não tem a seção [EMPRESA], que diz onde está o banco de dados da "
+                                 "empresa. Acrescente a seção com a chave Database.");
+    if (ini->Valor("EMPRESA", "Database").empty())
+        throw std::runtime_error("A seção [EMPRESA] do arquivo de configuração " + arquivo +
+                                 " não informa o banco de dados: acrescente a chave Database com o "
+                                 "caminho do banco (ou servidor/porta:caminho).");
 }

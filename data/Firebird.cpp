@@ -3,7 +3,11 @@
 #include <firebird/Interface.h>
 #include <ibase.h>
 
+#include <algorithm>
 #include <atomic>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -23,12 +27,78 @@ namespace {
 // Days from Firebird's date origin (17 November 1858) to 1 January 1970.
 constexpr int DiasAte1970 = 40587;
 
+// The folder of the installed engine: the client library's own folder holds
+// firebird/3.0 with plugins/libEngine12.so.
+std::string RaizInstalada() {
+    std::vector<std::string> candidatas;
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&fb_get_master_interface), &info) && info.dli_fname) {
+        const auto pasta = std::filesystem::canonical(info.dli_fname).parent_path();
+        candidatas.push_back((pasta / "firebird/3.0").string());
+        candidatas.push_back(pasta.parent_path().string());
+    }
+    for (const char* c : {"/usr/lib/x86_64-linux-gnu/firebird/3.0", "/usr/lib/firebird/3.0", "/opt/firebird"})
+        candidatas.emplace_back(c);
+    std::error_code e;
+    for (const auto& c : candidatas)
+        if (std::filesystem::exists(c + "/plugins/libEngine12.so", e)) return c;
+    return {};
+}
+
+// Builds the engine's configuration folder for shared (Classic) use: the
+// installed configuration with ServerMode = Classic, the plugins and messages
+// linked, and a real intl folder (a linked one makes WIN1252 unknown). It is
+// built under a temporary name and renamed, so that two processes starting
+// at once never see half of it.
+std::string ConstroiRaizEmbutida(const std::string& travas) {
+    namespace fs = std::filesystem;
+    const std::string instalada = RaizInstalada();
+    if (instalada.empty()) return {};
+    std::error_code e;
+    struct stat st {};
+    if (::stat((instalada + "/plugins/libEngine12.so").c_str(), &st) != 0) return {};
+    // A new engine (an upgrade) gets a new folder.
+    const fs::path raiz = fs::path(travas) / ("raiz-" + std::to_string(st.st_mtime));
+    if (fs::exists(raiz / "firebird.conf", e)) return raiz.string();
+
+    const fs::path temporaria = fs::path(travas) / ("raiz-nova-" + std::to_string(::getpid()));
+    fs::remove_all(temporaria, e);
+    fs::create_directories(temporaria / "intl", e);
+    if (e) return {};
+    const fs::path origem(instalada);
+    {
+        std::ifstream conf(origem / "firebird.conf", std::ios::binary);
+        std::ofstream novo(temporaria / "firebird.conf", std::ios::binary);
+        novo << conf.rdbuf()
+             << "\n# Several processes share one database file.\nServerMode = Classic\n"
+                "DefaultDbCachePages = 2048\n";
+        if (!novo) return {};
+    }
+    for (const char* arquivo : {"plugins.conf", "databases.conf", "fbtrace.conf"})
+        if (fs::exists(origem / arquivo, e)) fs::copy_file(origem / arquivo, temporaria / arquivo, e);
+    for (const char* item : {"firebird.msg", "plugins", "UDF"})
+        if (fs::exists(origem / item, e)) fs::create_symlink(origem / item, temporaria / item, e);
+    for (const char* arquivo : {"libfbintl.so", "fbintl.conf"})
+        fs::copy_file(origem / "intl" / arquivo, temporaria / "intl" / arquivo, e);
+    if (e) {
+        fs::remove_all(temporaria, e);
+        return {};
+    }
+    if (::rename(temporaria.c_str(), raiz.c_str()) != 0) fs::remove_all(temporaria, e);  // another process was first
+    return fs::exists(raiz / "firebird.conf", e) ? raiz.string() : std::string();
+}
+
 IMaster* Mestre() {
     static IMaster* mestre = [] {
-        // The engine reads FIREBIRD_LOCK when it starts: set it before anything else.
+        // The engine reads FIREBIRD_LOCK and FIREBIRD when it starts: set them
+        // before anything else.
         const std::string travas = PastaDeTravas();
         ::mkdir(travas.c_str(), 0700);
         ::setenv("FIREBIRD_LOCK", travas.c_str(), 0);
+        if (!std::getenv("FIREBIRD")) {
+            const std::string raiz = ConstroiRaizEmbutida(travas);
+            if (!raiz.empty()) ::setenv("FIREBIRD", raiz.c_str(), 0);
+        }
         return fb_get_master_interface();
     }();
     return mestre;
@@ -55,13 +125,29 @@ private:
     ThrowStatusWrapper status_;
 };
 
+// The library's error codes and the system's error number of a status vector.
+ErroBanco ErroDoStatus(const IStatus* status) {
+    std::vector<std::intptr_t> codigos;
+    int erroSistema = 0;
+    for (const ISC_STATUS* v = const_cast<IStatus*>(status)->getErrors(); v && *v != isc_arg_end;) {
+        const ISC_STATUS tipo = *v++;
+        const ISC_STATUS valor = *v++;
+        if (tipo == isc_arg_gds) codigos.push_back(valor);
+        else if (tipo == isc_arg_unix) erroSistema = static_cast<int>(valor);
+        else if (tipo == isc_arg_cstring) ++v;  // length, then the text
+    }
+    ErroBanco erro(TextoDoStatus(status), std::move(codigos));
+    erro.DefineErroSistema(erroSistema);
+    return erro;
+}
+
 template <typename F>
 auto Chama(F&& f) {
     Estado estado;
     try {
         return f(&estado);
     } catch (const FbException& e) {
-        throw ErroBanco(TextoDoStatus(e.getStatus()));
+        throw ErroDoStatus(e.getStatus());
     }
 }
 
@@ -189,6 +275,40 @@ std::string PastaDeTravas() {
     return base + "/praxo-firebird-" + std::to_string(::getuid());
 }
 
+bool ErroBanco::Tem(std::intptr_t codigo) const {
+    return std::find(codigos_.begin(), codigos_.end(), codigo) != codigos_.end();
+}
+
+std::string PastaConfiguracaoEmbutida() {
+    Mestre();
+    const char* raiz = std::getenv("FIREBIRD");
+    return raiz ? raiz : "";
+}
+
+std::vector<std::string> ProcessosComArquivo(const std::string& arquivo) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> processos;
+    std::error_code e;
+    const auto alvo = fs::canonical(arquivo, e);
+    if (e) return processos;
+    const std::string proprio = std::to_string(::getpid());
+    for (const auto& p : fs::directory_iterator("/proc", e)) {
+        const std::string pid = p.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos || pid == proprio) continue;
+        std::error_code e2;
+        for (const auto& fd : fs::directory_iterator(p.path() / "fd", e2)) {
+            std::error_code e3;
+            if (fs::read_symlink(fd.path(), e3) != alvo) continue;
+            std::ifstream comm(p.path() / "comm");
+            std::string nome;
+            std::getline(comm, nome);
+            processos.push_back(nome + " (processo " + pid + ")");
+            break;
+        }
+    }
+    return processos;
+}
+
 bool BancoLocal(const std::string& banco) {
     const auto doisPontos = banco.find(':');
     if (doisPontos == std::string::npos) return true;
@@ -253,6 +373,16 @@ void Conexao::Fecha() {
         Chama([&](ThrowStatusWrapper* st) { a->detach(st); });
     } catch (const ErroBanco&) {
         a->release();  // detach failed: the object is still ours to release
+    }
+}
+
+void Conexao::Interrompe() {
+    if (IAttachment* a = anexo_) {
+        try {
+            Chama([&](ThrowStatusWrapper* st) { a->cancelOperation(st, fb_cancel_raise); });
+        } catch (const ErroBanco&) {
+            // nothing was running
+        }
     }
 }
 

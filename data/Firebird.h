@@ -24,11 +24,32 @@ class IMessageMetadata;
 
 namespace fb {
 
-// A failure reported by the client library, with its text unchanged.
+// A failure reported by the client library, with its text unchanged and the
+// library's error codes (isc_*), the first one first.
 class ErroBanco : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ErroBanco(const std::string& texto, std::vector<std::intptr_t> codigos = {})
+        : std::runtime_error(texto), codigos_(std::move(codigos)) {}
+    const std::vector<std::intptr_t>& Codigos() const { return codigos_; }
+    bool Tem(std::intptr_t codigo) const;
+    // The operating system's error number the library reported, or 0.
+    int ErroSistema() const { return erroSistema_; }
+    void DefineErroSistema(int erro) { erroSistema_ = erro; }
+
+private:
+    std::vector<std::intptr_t> codigos_;
+    int erroSistema_ = 0;
 };
+
+// The embedded engine runs in a mode that lets several processes share one
+// database file (the window and the command at the same time), with a
+// configuration folder of its own beside the lock files. Empty when the
+// environment names its own FIREBIRD folder or no engine was found.
+std::string PastaConfiguracaoEmbutida();
+
+// The processes of this machine that hold the file open (name and pid), for a
+// message that says who has a database in use.
+std::vector<std::string> ProcessosComArquivo(const std::string& arquivo);
 
 // The folder the embedded engine keeps its lock files in. Every process of the
 // program chooses it the same way: FIREBIRD_LOCK when the environment names
@@ -67,6 +88,9 @@ public:
     // Names the attachment (0 when closed), so that prepared statements know
     // when they belong to an attachment that is gone.
     std::uint64_t Geracao() const { return geracao_; }
+    // Stops the statement running on this attachment, from another thread:
+    // it fails with "operation was cancelled".
+    void Interrompe();
 
 private:
     Firebird::IAttachment* anexo_ = nullptr;

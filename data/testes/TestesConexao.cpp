@@ -2,6 +2,7 @@
 // and what the connection does with it.
 #include "BancoTeste.h"
 
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -73,7 +74,7 @@ TEST(ConexaoTest, SecaoVaziaFalhaEConsertarOArquivoNaoAjudaAteReiniciar) {
     BancoTeste banco;
     banco.EscreveIni("[EMPRESA]\n[OUTRA]\nDatabase=" + banco.Arquivo() + "\n");
     auto dm = banco.Modulo();
-    EXPECT_THROW(dm->ClientEmpresaLocal.Abre(), fb::ErroBanco);
+    EXPECT_THROW(dm->ClientEmpresaLocal.Abre(), std::runtime_error);
     EXPECT_TRUE(dm->ConexaoConfigurada);
     banco.EscreveIni("[EMPRESA]\nDatabase=" + banco.Arquivo() + "\n");
     EXPECT_THROW(dm->ClientEmpresaLocal.Abre(), fb::ErroBanco);
@@ -81,6 +82,50 @@ TEST(ConexaoTest, SecaoVaziaFalhaEConsertarOArquivoNaoAjudaAteReiniciar) {
     auto outro = banco.Modulo();
     outro->ClientEmpresaLocal.Abre();
     EXPECT_TRUE(outro->ClientEmpresaLocal.Ativo());
+}
+
+// Each configuration or database fault says what is wrong, with the file it
+// concerns, in Portuguese.
+TEST(ConexaoTest, FalhasDeConfiguracaoEDoBancoDizemOQueFazer) {
+    struct Caso {
+        const char* nome;
+        std::function<void(const BancoTeste&)> prepara;
+        std::vector<std::string> trechos;
+    };
+    const std::string naoBanco = "nao-e-banco.fdb";
+    const Caso casos[] = {
+        {"ini é uma pasta",
+         [](const BancoTeste& b) {
+             std::filesystem::remove(b.Pasta() + "dbxconnections.ini");
+             std::filesystem::create_directory(b.Pasta() + "dbxconnections.ini");
+         },
+         {"Não foi possível ler o arquivo de configuração", "o caminho é uma pasta"}},
+        {"sem [EMPRESA]", [](const BancoTeste& b) { b.EscreveIni("[OUTRA]\nDatabase=x.fdb\n"); },
+         {"não tem a seção [EMPRESA]", "dbxconnections.ini"}},
+        {"sem Database", [](const BancoTeste& b) { b.EscreveIni("[EMPRESA]\nSQLDialect=3\n"); },
+         {"não informa o banco de dados", "Database"}},
+        {"banco ausente",
+         [](const BancoTeste& b) { b.EscreveIni("[EMPRESA]\nDatabase=" + b.Pasta() + "sumiu.fdb\n"); },
+         {"O banco de dados", "sumiu.fdb", "não existe"}},
+        {"não é um banco",
+         [&](const BancoTeste& b) {
+             testes::EscreveArquivo(b.Pasta() + naoBanco, std::string(8192, 'x'));
+             b.EscreveIni("[EMPRESA]\nDatabase=" + b.Pasta() + naoBanco + "\n");
+         },
+         {naoBanco, "não é um banco de dados Firebird"}},
+    };
+    for (const auto& c : casos) {
+        BancoTeste banco;
+        c.prepara(banco);
+        auto dm = banco.Modulo();
+        try {
+            dm->ClientEmpresaLocal.Abre();
+            ADD_FAILURE() << c.nome << ": opened";
+        } catch (const std::exception& e) {
+            for (const auto& t : c.trechos)
+                EXPECT_NE(std::string(e.what()).find(t), std::string::npos) << c.nome << ": " << e.what();
+        }
+    }
 }
 
 TEST(ConexaoTest, ErroDoClienteChegaComOTextoDaBiblioteca) {
