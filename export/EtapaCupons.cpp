@@ -63,6 +63,7 @@ long long InteiroOuErro(const std::string& texto, const std::string& oque, const
 void EtapaCuponsECF(ContextoExportacao& c) {
     c.progresso.PosicaoItens(0);
     c.progresso.Descricao("Gerando registro de Cupom Fiscal.");
+    c.Etapa("cupons fiscais (registros 60M, 60A, 60D e 60I)");
     c.progresso.Etapa("Etapa : 3 / 9");
     c.progresso.PosicaoStatus(0);
     if (c.opcoes.pafEcf) {
@@ -78,6 +79,7 @@ void EtapaCuponsECF(ContextoExportacao& c) {
         const std::string serie = m.Campo("SERIEECF").Texto();
         const Data dia = m.Campo("DATAEMISSAO").DataValor();
         c.progresso.Descricao("ECF dia " + TextoData(dia) + "   Máquina:" + serie);
+        c.Referencia("redução Z do ECF " + serie + " de " + TextoData(dia));
         c.GeradorSintegra.Registro60M(
             serie, m.Campo("NUMEROECF").Texto(), dia, "2D",
             static_cast<int>(m.Campo("COOINICIAL").Inteiro()),
@@ -118,6 +120,7 @@ void ExportaCupomPAF_ECF(ContextoExportacao& c) {
         const Data dia = m.Campo("DATA_MOVIMENTO").DataValor();
         const std::int64_t reducao = m.Campo("CODREDUCAOZ").Inteiro();
         c.progresso.Descricao("ECF dia " + TextoData(dia) + "   Máquina:" + maquina);
+        c.Referencia("redução Z do ECF " + maquina + " de " + TextoData(dia));
 
         a.Fecha();
         a.Parametro("CODREDUCAO", reducao);

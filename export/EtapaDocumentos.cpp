@@ -128,6 +128,7 @@ std::string ModeloOuErro(const std::string& codigo, const std::string& movimento
 
 void EtapaDocumentos(ContextoExportacao& c) {
     auto& g = c.GeradorSintegra;
+    c.Etapa("documentos (registros 10, 11 e 50)");
     c.progresso.Etapa("Etapa : 1 / 9");
     g.Registro10(c.Empresa("CNPJ"), c.Empresa("INSCRICAOESTADUAL"), c.Empresa("RAZAOSOCIAL"),
                  c.Empresa("NOMECIDADE"), c.Empresa("ESTADO"), c.Empresa("DDD") + c.Empresa("FAX"),
@@ -183,6 +184,7 @@ void EtapaDocumentos(ContextoExportacao& c) {
         d.inscricao = saidas.Campo("INSCRICAOESTADUAL").Texto();
         d.uf = saidas.Campo("ESTADOCLIENTE").Texto();
 
+        c.Referencia("nota " + d.numero + " (movimento " + d.movimento + ")");
         itens.Fecha();
         itens.Parametro("EMPRESA", c.CodigoEmpresa());
         itens.Parametro("MOVIMENTO", d.movimento);

@@ -3,6 +3,7 @@
 #include "Etapas.h"
 
 void EtapaProdutos(ContextoExportacao& c) {
+    c.Etapa("produtos (registros 75)");
     c.progresso.Etapa("Etapa : 8 / 9");
     c.progresso.Descricao("Gerando Registros 75 Produtos dos registros anteriores...");
     const auto produtos = c.CDSRegistro75.EmOrdemDeCodigo();
@@ -13,6 +14,7 @@ void EtapaProdutos(ContextoExportacao& c) {
         if (c.Cancelado()) break;
         c.progresso.PosicaoStatus(++c.contador);
         c.progresso.Descricao("Produto : " + p->CodProduto);
+        c.Referencia("produto " + p->CodProduto);
         c.GeradorSintegra.Registro75(p->CodProduto, "", p->DataInicial, p->DataFinal, p->NomeProduto,
                                      p->Unidade, p->AliquotaIPI, p->AliquotaICMS,
                                      p->ReducaoBaseCalculoICMS, p->BaseCalculoICMSSubst);
@@ -22,6 +24,7 @@ void EtapaProdutos(ContextoExportacao& c) {
 
 void EtapaFinal(ContextoExportacao& c) {
     auto& g = c.GeradorSintegra;
+    c.Etapa("registros finais (88 e 90)");
     c.progresso.Etapa("Etapa : 9 / 9");
     c.progresso.Descricao("Gerando Registros Finais");
     const std::string cnpj = c.Empresa("CNPJ");

@@ -3,6 +3,7 @@
 #include "Etapas.h"
 
 void EtapaInventario(ContextoExportacao& c) {
+    c.Etapa("inventário (registros 74)");
     c.progresso.Etapa("Etapa  6 / 9");
     c.progresso.Descricao("Gerando Registro 75 - Inventário (Aguarde...)");
     c.progresso.PosicaoStatus(0);
@@ -33,6 +34,7 @@ void EtapaInventario(ContextoExportacao& c) {
     for (inventario.Primeiro(); !inventario.Fim(); inventario.Proximo()) {
         c.progresso.PosicaoItens(++contador);
         const std::string produto = inventario.Campo("PRODUTO").Texto();
+        c.Referencia("produto " + produto);
         c.GeradorSintegra.Registro74(produto, c.opcoes.dataFinal, uf, inventario.Campo("SALDO").Real(),
                                      inventario.Campo("PRECOCUSTO").Real());
         if (c.CDSRegistro75.Existe(produto)) continue;

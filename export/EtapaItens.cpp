@@ -13,6 +13,7 @@ struct Chave {
 }  // namespace
 
 void EtapaItens(ContextoExportacao& c) {
+    c.Etapa("itens (registros 54)");
     c.progresso.Etapa("Etapa : 2 / 9");
     c.progresso.Descricao("Preparando para gerar os itens do movimento, aguarde.....");
     auto& itens = c.dm.CDSItens;
@@ -66,6 +67,7 @@ void EtapaItens(ContextoExportacao& c) {
         c.progresso.PosicaoStatus(c.contador);
         c.progresso.Descricao("Produto:" + produto.Texto() + " - " + nomeProduto.Texto());
 
+        c.Referencia("item do produto " + produto.Texto() + " da nota " + numeroDoc.Texto());
         const std::string serieDoc = itens.Campo("SERIEDOC").Texto();
         serie = SerieDocumento(serieDoc);
         // The model of the item's document as its record 50 has it.

@@ -23,6 +23,7 @@ void AcrescentaDoCadastro(ContextoExportacao& c, const std::string& produto) {
 }  // namespace
 
 void EtapaPeriodoECF(ContextoExportacao& c) {
+    c.Etapa("resumo mensal dos cupons (registros 60R)");
     c.progresso.Etapa("Etapa  6 / 9");
     c.progresso.Descricao("Preparando para registro de cupom 60R");
     c.progresso.PosicaoStatus(0);
@@ -42,6 +43,7 @@ void EtapaPeriodoECF(ContextoExportacao& c) {
         c.progresso.PosicaoStatus(++contador);
         const std::string produto = r.Campo("PRODUTO").Texto();
         c.progresso.Descricao(std::string("ECF Periodo ") + mesAno + "   Produto:" + produto);
+        c.Referencia("produto " + produto);
         c.GeradorSintegra.Registro60R(
             mesAno, produto,
             CodigoAliquotaECF(r.Campo("SITUACAOTRIBUTARIA").Texto(), r.Campo("ALIQUOTAICMS").Real(),
@@ -53,6 +55,7 @@ void EtapaPeriodoECF(ContextoExportacao& c) {
 }
 
 void EtapaNotasModelo2(ContextoExportacao& c) {
+    c.Etapa("notas de venda a consumidor (registros 61 e 61R)");
     auto& n = c.dm.CDSReg61;
     n.Fecha();
     n.Parametro("EMPRESA", c.CodigoEmpresa());
@@ -60,6 +63,8 @@ void EtapaNotasModelo2(ContextoExportacao& c) {
     n.Parametro("DATAFINAL", c.opcoes.dataFinal);
     n.Abre();
     for (n.Primeiro(); !n.Fim(); n.Proximo()) {
+        c.Referencia("notas da série " + n.Campo("SERIENF").Texto() + " de " +
+                     TextoData(n.Campo("DATAEMISSAONF").DataValor()));
         const std::string modeloTexto = n.Campo("MODELONF").Texto();
         long long modelo;
         if (!LeInteiro(modeloTexto, modelo))
@@ -81,6 +86,7 @@ void EtapaNotasModelo2(ContextoExportacao& c) {
     r.Abre();
     for (r.Primeiro(); !r.Fim(); r.Proximo()) {
         const std::string produto = r.Campo("PRODUTO").Texto();
+        c.Referencia("produto " + produto);
         c.GeradorSintegra.Registro61R(static_cast<int>(r.Campo("MES").Inteiro()),
                                       static_cast<int>(r.Campo("ANO").Inteiro()), produto,
                                       r.Campo("QUANTIDADE").Real(), r.Campo("TOTALBRUTO").Real(),

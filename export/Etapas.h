@@ -21,7 +21,16 @@ struct ContextoExportacao {
     // its documents disagree or it has none.
     std::unordered_map<std::string, std::string> modelosDocumentos;
 
+    // What the run is doing, for the message of an error that ends it.
+    std::string etapa;        // "documentos (registros 10, 11 e 50)"
+    std::string referencia;   // "nota 123 (movimento 45)"
+
     bool Cancelado() const { return estado.CancelaExportacao.load(); }
+    void Etapa(std::string nome) {
+        etapa = std::move(nome);
+        referencia.clear();
+    }
+    void Referencia(std::string texto) { referencia = std::move(texto); }
     std::int64_t CodigoEmpresa() const { return opcoes.empresa; }
     std::string Empresa(const char* coluna) const {
         return dm.ClientEmpresaLocal.Campo(coluna).Texto();

@@ -6,6 +6,7 @@
 #include "Valor.h"
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 
 // What the user chose for one run.
@@ -26,8 +27,17 @@ struct OpcoesExportacao {
 struct EstadoExportacao {
     std::atomic<bool> Exportando{false};
     std::atomic<bool> CancelaExportacao{false};
+    // Stop at once and publish nothing (the command's Ctrl-C, SIGTERM, SIGHUP):
+    // unlike a cancel, no record 88 or 90 is written and no file is left.
+    std::atomic<bool> Interrompe{false};
     std::atomic<int> QtdEntradas{0};
     std::atomic<int> QtdSaidas{0};
+};
+
+// The run stopped because Interrompe was set.
+class ExportacaoInterrompida : public std::runtime_error {
+public:
+    ExportacaoInterrompida() : std::runtime_error("A exportação foi interrompida.") {}
 };
 
 // What the run shows while it works; every text and value is the one the

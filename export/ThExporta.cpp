@@ -7,6 +7,45 @@
 #include <thread>
 #include <unistd.h>
 
+namespace {
+
+// The run's progress, passed on; each report first looks at the interrupt
+// request, so that every walk of the run stops at its next row.
+class ProgressoVigiado : public TProgressoExportacao {
+public:
+    ProgressoVigiado(TProgressoExportacao& destino, const EstadoExportacao& estado)
+        : destino_(destino), estado_(estado) {}
+    void Etapa(const std::string& t) override { Vigia(); destino_.Etapa(t); }
+    void Descricao(const std::string& t) override { Vigia(); destino_.Descricao(t); }
+    void MaximoStatus(int m) override { Vigia(); destino_.MaximoStatus(m); }
+    void PosicaoStatus(int p) override { Vigia(); destino_.PosicaoStatus(p); }
+    void MaximoItens(int m) override { Vigia(); destino_.MaximoItens(m); }
+    void PosicaoItens(int p) override { Vigia(); destino_.PosicaoItens(p); }
+    void TotalRegistros(const std::string& t) override { destino_.TotalRegistros(t); }
+    void CursorEspera(bool e) override { destino_.CursorEspera(e); }
+    void MensagemFinal(const std::string& t) override { destino_.MensagemFinal(t); }
+    void Erro(const std::string& t) override { destino_.Erro(t); }
+    void Vigia() const {
+        if (estado_.Interrompe) throw ExportacaoInterrompida();
+    }
+
+private:
+    TProgressoExportacao& destino_;
+    const EstadoExportacao& estado_;
+};
+
+// The text of an error that ended the run: a database error says in which
+// stage and on which document or product it happened.
+std::string TextoDoErro(const std::exception& e, const ContextoExportacao& c) {
+    if (!dynamic_cast<const fb::ErroBanco*>(&e)) return e.what();
+    std::string texto = "Erro do banco de dados";
+    if (!c.etapa.empty()) texto += " na etapa de " + c.etapa;
+    if (!c.referencia.empty()) texto += ", ao ler " + c.referencia;
+    return texto + ": " + e.what();
+}
+
+}  // namespace
+
 bool PreparaExportacao(TFDMExporta& dm, const OpcoesExportacao& opcoes) {
     if (!dm.ClientEmpresaLocal.Ativo()) dm.ClientEmpresaLocal.Abre();
     if (!dm.ClientEmpresaLocal.Localiza("CODEMPRESA", std::int64_t{opcoes.empresa})) return false;
@@ -36,8 +75,12 @@ bool ThExporta::Executa() {
     estado_.QtdEntradas = 0;
     estado_.QtdSaidas = 0;
     CDSRegistro75.Abre(opcoes_.dataInicial, opcoes_.dataFinal);
-    ContextoExportacao c{dm_, gerador_, opcoes_, estado_, progresso_, CDSRegistro75, 0, {}};
+    ProgressoVigiado vigiado(progresso_, estado_);
+    ContextoExportacao c{dm_, gerador_, opcoes_, estado_, vigiado, CDSRegistro75, 0, {}, {}, {}};
     try {
+        // A file that must be signed fails now, not after the whole export,
+        // when the maker's library cannot sign it.
+        if (opcoes_.modoPafEcf) dm_.Ponte.VerificaGeraEAD();
         if (!dm_.ClientEmpresaLocal.Ativo() ||
             !dm_.ClientEmpresaLocal.Localiza("CODEMPRESA", std::int64_t{opcoes_.empresa}))
             throw std::runtime_error("A empresa " + std::to_string(opcoes_.empresa) + " não foi encontrada.");
@@ -48,9 +91,11 @@ bool ThExporta::Executa() {
         EtapaInventario(c);
         EtapaProdutos(c);
         EtapaFinal(c);
+        vigiado.Vigia();
         Completa();
         return true;
     } catch (const std::exception& e) {
+        const bool interrompida = estado_.Interrompe.load();
         // Nothing half-written stays under the file's name, and the window is
         // free again.
         gerador_.AbandonaArquivo();
@@ -64,8 +109,13 @@ bool ThExporta::Executa() {
         progresso_.TotalRegistros("0");
         progresso_.PosicaoStatus(0);
         progresso_.PosicaoItens(0);
+        if (interrompida) {
+            // Stopped on request: no file, no error to report.
+            progresso_.Descricao("A exportação foi interrompida.");
+            return false;
+        }
         progresso_.Descricao("A exportação falhou.");
-        progresso_.Erro(e.what());
+        progresso_.Erro(TextoDoErro(e, c));
         return false;
     }
 }

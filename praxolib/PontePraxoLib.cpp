@@ -71,3 +71,8 @@ void TPontePraxoLib::GeraEAD(const std::string& texto, const std::string& arquiv
                            (motivo.empty() ? std::string(".") : ": " + motivo));
     }
 }
+
+void TPontePraxoLib::VerificaGeraEAD() const {
+    Biblioteca b(CaminhoBiblioteca());
+    b.Entrada<TGeraEAD>("GeraEAD");
+}

@@ -21,6 +21,9 @@ public:
 
     // True when the database's version is newer than the program's.
     bool ExisteAtualizacao(const std::string& versaoBanco, const std::string& versaoPrograma) const;
+    // Raises the bridge's error now when the library or its signing entry
+    // point is missing, so that a run that must sign fails before it starts.
+    void VerificaGeraEAD() const;
     // Appends the file's digital signature record, a line beginning with "EAD".
     void GeraEAD(const std::string& texto, const std::string& arquivo, unsigned char indicador) const;
 

@@ -1,10 +1,14 @@
 #include "Sintegra.h"
 
 #include "Campos.h"
+#include "ErroSistema.h"
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -63,9 +67,38 @@ tSintegra::tSintegra(std::string caminho) : caminho_(std::move(caminho)) {}
 
 tSintegra::~tSintegra() { AbandonaArquivo(); }
 
+namespace {
+
+// Temporary files of this target left by runs whose process is gone (killed,
+// or a power cut): "NAME.~PID-N.tmp" beside the target.
+void RemoveTemporariosAbandonados(const std::string& alvo) {
+    namespace fs = std::filesystem;
+    const fs::path caminho(alvo);
+    const std::string prefixo = caminho.filename().string() + ".~";
+    std::error_code e;
+    const fs::path pasta = caminho.has_parent_path() ? caminho.parent_path() : fs::path(".");
+    for (const auto& entrada : fs::directory_iterator(pasta, e)) {
+        const std::string nome = entrada.path().filename().string();
+        if (nome.size() <= prefixo.size() + 4 || nome.compare(0, prefixo.size(), prefixo) != 0 ||
+            nome.compare(nome.size() - 4, 4, ".tmp") != 0)
+            continue;
+        const std::string resto = nome.substr(prefixo.size());
+        const auto hifen = resto.find('-');
+        if (hifen == 0 || hifen == std::string::npos ||
+            resto.find_first_not_of("0123456789") != hifen)
+            continue;
+        const long pid = std::strtol(resto.c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove(entrada.path(), e);
+    }
+}
+
+}  // namespace
+
 bool tSintegra::AbreArquivo(std::string_view nomeArquivo) {
     AbandonaArquivo();
     nomeArquivoCompleto_ = caminho_ + std::string(nomeArquivo);
+    RemoveTemporariosAbandonados(nomeArquivoCompleto_);
     // The temporary file lies beside the target, so that moving it onto the
     // target name at the end is a rename within one file system.
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
@@ -90,7 +123,7 @@ std::string tSintegra::MensagemFalhaCriacao() const {
 
 void tSintegra::FalhaGravacao(const char* acao, int erro) const {
     throw ErroArquivo(std::string("Não foi possível ") + acao + " o arquivo " +
-                      nomeArquivoCompleto_ + ": " + std::strerror(erro));
+                      nomeArquivoCompleto_ + ": " + DescricaoErroSistema(erro) + ".");
 }
 
 void tSintegra::Descarrega() {

@@ -6,6 +6,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace sintegra {
 namespace {
@@ -149,7 +151,7 @@ TEST(ArquivoTest, FalhaDeGravacaoNomeiaOArquivoENadaFica) {
     }
     ::setrlimit(RLIMIT_FSIZE, &anterior);
     EXPECT_NE(mensagem.find(alvo.string()), std::string::npos) << mensagem;
-    EXPECT_NE(mensagem.find("too large"), std::string::npos) << mensagem;
+    EXPECT_NE(mensagem.find("o arquivo ficou grande demais"), std::string::npos) << mensagem;
     EXPECT_EQ(testes::LeArquivo(alvo), "ANTERIOR");
     EXPECT_EQ(ArquivosNaPasta(pasta.Caminho()), 1u);
 }
@@ -169,6 +171,28 @@ TEST(ArquivoTest, PastaRemovidaAntesDeFecharEErroNoFechamento) {
             << e.what();
     }
     EXPECT_FALSE(s.ArquivoAberto());
+}
+
+// Temporary files of this target whose process is gone are removed when the
+// next run opens it; one of a living process, and other files, stay.
+TEST(ArquivoTest, TemporariosAbandonadosSaoRemovidos) {
+    testes::PastaTemporaria pasta;
+    // A process that has ended: its pid is free.
+    const pid_t morto = ::fork();
+    if (morto == 0) ::_exit(0);
+    ::waitpid(morto, nullptr, 0);
+    const std::string abandonado = "S.TXT.~" + std::to_string(morto) + "-0.tmp";
+    const std::string vivo = "S.TXT.~" + std::to_string(::getppid()) + "-3.tmp";
+    for (const auto& nome : {abandonado, vivo, std::string("OUTRO.TXT.~1-0.tmp"), std::string("S.TXT.~x-0.tmp")})
+        CriaArquivo(pasta.Caminho() / nome, "PARCIAL");
+    tSintegra s(pasta.Prefixo());
+    ASSERT_TRUE(s.AbreArquivo("S.TXT"));
+    EscreveUmaLinha(s);
+    s.FechaArquivo();
+    EXPECT_FALSE(fs::exists(pasta.Caminho() / abandonado));
+    EXPECT_TRUE(fs::exists(pasta.Caminho() / vivo));
+    EXPECT_TRUE(fs::exists(pasta.Caminho() / "OUTRO.TXT.~1-0.tmp"));
+    EXPECT_TRUE(fs::exists(pasta.Caminho() / "S.TXT.~x-0.tmp"));
 }
 
 }  // namespace
