@@ -1,16 +1,21 @@
 // ExportaSintegra: the export of the main window without a window, for
 // automation and for a first try on a machine without a display.
 #include "DMNelvora.h"
+#include "ErroSistema.h"
+#include "Destino.h"
 #include "Plataforma.h"
 #include "Regras.h"
 #include "ThExporta.h"
 #include "Versao.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -45,19 +50,62 @@ O progresso vai para a saída de erros. Ao terminar, mostra o nome completo do
 arquivo e quantos registros de cada tipo ele tem.
 
 Situação de saída: 0 exportado; 1 erro (empresa desconhecida, período inválido,
-nada a exportar, falha na exportação); 2 argumentos inválidos; 130 cancelado
-com Ctrl-C (o arquivo é fechado com os registros 88 e 90 do que foi gravado).
+nada a exportar, falha na exportação, destino recusado); 2 argumentos inválidos;
+130, 143 e 129 interrompido por Ctrl-C, SIGTERM ou SIGHUP: nenhum arquivo é
+gravado e um arquivo anterior de mesmo nome fica como estava.
 )";
 
 EstadoExportacao Estado;
-std::atomic<bool> Interrompido{false};
+std::atomic<int> Sinal{0};
+int TuboSinal[2] = {-1, -1};
+std::atomic<TConexaoSQL*> ConexaoAtiva{nullptr};
+std::atomic<bool> Terminando{false};
 
-// Ctrl-C takes the cancel path: the run stops at its next check and still
-// closes the file with its records 88 and 90.
-extern "C" void AoInterromper(int) {
-    Interrompido = true;
-    Estado.CancelaExportacao = true;
-    Estado.Exportando = false;
+// Ctrl-C, SIGTERM and SIGHUP stop the run at once: it publishes nothing.
+extern "C" void AoInterromper(int sinal) {
+    int esperado = 0;
+    Sinal.compare_exchange_strong(esperado, sinal);
+    Estado.Interrompe = true;
+    const char byte = 1;
+    [[maybe_unused]] auto n = ::write(TuboSinal[1], &byte, 1);
+}
+
+// Installed before the database is opened, so that no interrupt is lost. A
+// watcher thread stops the statement the engine is running, again and again
+// until the command ends, so that even a long query gives way within a second.
+void InstalaInterrupcoes() {
+    if (::pipe(TuboSinal) != 0) return;
+    std::thread([] {
+        char byte;
+        while (::read(TuboSinal[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        while (!Terminando) {
+            if (auto* c = ConexaoAtiva.load()) c->Interrompe();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }).detach();
+    struct sigaction acao {};
+    acao.sa_handler = AoInterromper;
+    sigemptyset(&acao.sa_mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(s, &acao, nullptr);
+    // A file-size limit and a closed output are ordinary write errors.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+int StatusInterrupcao() {
+    std::cerr << "A exportação foi interrompida; nenhum arquivo foi gravado.\n";
+    return 128 + Sinal.load();
+}
+
+// For the tests of interrupts: when the stage named in PRAXO_PARA_EM begins,
+// the command stops itself (SIGSTOP) and, once continued, waits for the
+// interrupt it was sent before going on.
+void ParaSePedido(const std::string& etapa) {
+    static const char* pedido = std::getenv("PRAXO_PARA_EM");
+    if (!pedido || etapa != pedido) return;
+    ::raise(SIGSTOP);
+    for (int i = 0; i < 1000 && !Estado.Interrompe; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 class ErroUso : public std::runtime_error {
@@ -73,6 +121,7 @@ public:
         LimpaLinha();
         etapa_ = texto;
         pendente_ = true;
+        ParaSePedido(texto);
     }
     void Descricao(const std::string& texto) override {
         if (pendente_) {
@@ -111,6 +160,9 @@ private:
     int maximo_ = 0;
 };
 
+// Years of four digits, 1900 to 2099: "10" is not 2010.
+bool AnoValido(int ano) { return ano >= 1900 && ano <= 2099; }
+
 int Numero(const std::string& opcao, const std::string& valor) {
     long long n;
     if (!LeInteiro(valor, n) || n < 0 || n > 999999) throw ErroUso("Valor inválido para " + opcao + ": " + valor);
@@ -119,7 +171,11 @@ int Numero(const std::string& opcao, const std::string& valor) {
 
 Data DataArgumento(const std::string& opcao, const std::string& valor) {
     Data d;
-    if (!LeTextoData(valor, d)) throw ErroUso("Data inválida para " + opcao + ": " + valor + " (use DD/MM/AAAA)");
+    const auto barra = valor.rfind('/');
+    if (!LeTextoData(valor, d) || barra == std::string::npos || valor.size() - barra - 1 != 4)
+        throw ErroUso("Data inválida para " + opcao + ": " + valor + " (use DD/MM/AAAA)");
+    if (!AnoValido(static_cast<int>(d.year())))
+        throw ErroUso("Data inválida para " + opcao + ": " + valor + " (o ano vai de 1900 a 2099)");
     return d;
 }
 
@@ -128,7 +184,8 @@ struct Argumentos {
     std::optional<Data> inicio, fim, inventario;
     bool comInventario = false;
     OpcoesExportacao opcoes;
-    std::string saida, config;
+    std::optional<std::string> saida;
+    std::string config;
 };
 
 Argumentos LeArgumentos(int argc, char** argv) {
@@ -160,6 +217,7 @@ Argumentos LeArgumentos(int argc, char** argv) {
     const bool mensal = a.mes >= 0 || a.ano >= 0;
     const bool livre = a.inicio || a.fim;
     if (mensal == livre) throw ErroUso("Informe o período: --mes e --ano, ou --inicio e --fim.");
+    if (a.saida && a.saida->empty()) throw ErroUso("Informe o nome do arquivo em --saida.");
     return a;
 }
 
@@ -188,7 +246,11 @@ int main(int argc, char** argv) {
             std::cerr << "Ano informado inválido.\n";
             return 1;
         }
-        if (a.mes < 1 || a.mes > 12 || a.ano < 1900 || a.ano > 2099) {
+        if (!AnoValido(a.ano)) {
+            std::cerr << "Ano informado inválido: " << a.ano << " (use os quatro dígitos, de 1900 a 2099).\n";
+            return 1;
+        }
+        if (a.mes < 1 || a.mes > 12) {
             std::cerr << "O período informado é inválido.\n";
             return 1;
         }
@@ -210,11 +272,31 @@ int main(int argc, char** argv) {
     o.dataInventario = a.inventario.value_or(o.dataFinal);
     if (o.modoPafEcf) o.pafEcf = o.itensCupom = true;
 
+    InstalaInterrupcoes();
     TFDMExporta dm;
+    ConexaoAtiva = &dm.SQLConnectionPRAXO;
     if (!a.config.empty()) dm.DefineArquivoConfiguracao(std::filesystem::absolute(a.config).string());
+
+    // The file: the program's folder and the monthly name, unless --saida names one.
+    std::string pasta = PastaDoExecutavel(), nome;
+    if (a.saida) {
+        const auto caminho = std::filesystem::absolute(*a.saida);
+        pasta = caminho.parent_path().string() + "/";
+        nome = caminho.filename().string();
+    } else {
+        nome = "SINTEGRA_" + std::to_string(o.empresa) + "_" + Meses[mesNome - 1] + "_" +
+               std::to_string(anoNome) + ".TXT";
+    }
     try {
+        // Nothing is read before the destination and the signer are known to be sound.
+        if (const auto motivo = MotivoDestinoRecusado(dm, pasta + nome); !motivo.empty()) {
+            std::cerr << motivo << "\n";
+            return 1;
+        }
+        if (o.modoPafEcf) dm.Ponte.VerificaGeraEAD();
         if (!PreparaExportacao(dm, o)) {
-            std::cerr << "A empresa " << o.empresa << " não existe no banco de dados.\n";
+            if (Estado.Interrompe) return StatusInterrupcao();
+            std::cerr << dm.MotivoEmpresaAusente(o.empresa) << "\n";
             return 1;
         }
         const auto& saidas = dm.CDSSaidas;
@@ -224,32 +306,27 @@ int main(int argc, char** argv) {
                       << ".\n";
             return 1;
         }
+        if (o.registro88 && dm.CDSContador.Vazio())
+            std::cerr << "Aviso: a empresa " << o.empresa
+                      << " não tem responsável técnico (contador) cadastrado: o registro 88EC sai em branco.\n";
     } catch (const std::exception& e) {
+        if (Estado.Interrompe) return StatusInterrupcao();
         std::cerr << "Erro: " << e.what() << "\n";
         return 1;
     }
+    if (Estado.Interrompe) return StatusInterrupcao();
 
-    // The file: the program's folder and the monthly name, unless --saida names one.
-    std::string pasta = PastaDoExecutavel(), nome;
-    if (!a.saida.empty()) {
-        const auto caminho = std::filesystem::absolute(a.saida);
-        pasta = caminho.parent_path().string() + "/";
-        nome = caminho.filename().string();
-    } else {
-        nome = "SINTEGRA_" + std::to_string(o.empresa) + "_" + Meses[mesNome - 1] + "_" +
-               std::to_string(anoNome) + ".TXT";
-    }
     sintegra::tSintegra gerador(pasta);
     if (!gerador.AbreArquivo(nome)) {
         std::cerr << gerador.MensagemFalhaCriacao() << "\n";
         return 1;
     }
 
-    std::signal(SIGINT, AoInterromper);
     ProgressoConsole progresso;
     ThExporta exportacao(dm, gerador, o, Estado, progresso);
-    if (!exportacao.Executa()) return 1;
-    std::signal(SIGINT, SIG_DFL);
+    const bool exportado = exportacao.Executa();
+    Terminando = true;
+    if (!exportado) return Estado.Interrompe ? StatusInterrupcao() : 1;
 
     const int outros = gerador.Qtd50() + gerador.Qtd54() + gerador.Qtd60() + gerador.Qtd61() +
                        gerador.Qtd74() + gerador.Qtd75() + gerador.Qtd88();
@@ -261,9 +338,11 @@ int main(int argc, char** argv) {
     for (const auto& [tipo, quantidade] : contagem)
         if (quantidade > 0) std::cout << "  registros " << tipo << ": " << quantidade << "\n";
     std::cout << "  total de linhas: " << gerador.QtdTotal() + 2 << "\n";
-    if (Interrompido) {
-        std::cerr << "A exportação foi cancelada.\n";
-        return 130;
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "Não foi possível escrever na saída padrão: " << DescricaoErroSistema(errno)
+                  << ". O arquivo foi gravado em " << gerador.NomeArquivoCompleto() << ".\n";
+        return 1;
     }
     return 0;
 }

@@ -534,3 +534,38 @@ void TFDMExporta::SQLConnectionPRAXOBeforeConnect() {
                                  " não informa o banco de dados: acrescente a chave Database com o "
                                  "caminho do banco (ou servidor/porta:caminho).");
 }
+
+std::string TFDMExporta::MotivoEmpresaAusente(std::int64_t codigo) {
+    TConjuntoDados consulta("QEmpresaCidade", "QEmpresaCidade",
+                            {"SELECT E.CODCIDADE, C.CODCIDADE AS CIDADE",
+                             "FROM EMPRESA E LEFT JOIN CIDADE C ON (E.CODCIDADE=C.CODCIDADE)",
+                             "WHERE E.CODEMPRESA = :CODEMPRESA"},
+                            {Inteiro("CODCIDADE"), Inteiro("CIDADE")});
+    consulta.DefineConexao(&SQLConnectionPRAXO);
+    consulta.Parametro("CODEMPRESA", codigo);
+    consulta.Abre();
+    const std::string empresa = "A empresa " + std::to_string(codigo);
+    if (consulta.Vazio()) return empresa + " não existe no banco de dados.";
+    if (consulta.Campo("CODCIDADE").Nulo())
+        return empresa + " está sem cidade no cadastro de empresas: informe a cidade da empresa no "
+                         "sistema e exporte de novo.";
+    if (consulta.Campo("CIDADE").Nulo())
+        return empresa + " tem a cidade de código " + consulta.Campo("CODCIDADE").Texto() +
+               ", que não existe no cadastro de cidades: corrija a cidade da empresa no sistema e "
+               "exporte de novo.";
+    return empresa + " não foi encontrada no banco de dados.";
+}
+
+std::string TFDMExporta::ArquivoBancoLocal() {
+    SQLConnectionPRAXOBeforeConnect();
+    std::string banco = SQLConnectionPRAXO.ValorParametro("Database");
+    const auto i = banco.find_first_not_of(' ');
+    banco = i == std::string::npos ? std::string() : banco.substr(i, banco.find_last_not_of(' ') - i + 1);
+    if (!fb::BancoLocal(banco)) {
+        // host:path or host/port:path; the path is this machine's only when
+        // it names a file here.
+        banco = banco.substr(banco.find(':') + 1);
+        if (banco.empty() || banco[0] != '/') return {};
+    }
+    return banco;
+}

@@ -71,6 +71,14 @@ public:
     bool VerificaNovaVersao(const std::string& coluna, const std::string& legenda,
                             const std::string& versaoPrograma, TPlataforma& plataforma);
 
+    // Why ClientEmpresaLocal has no row for the company: it does not exist, or
+    // its city is missing (the company query joins the city). A text for the user.
+    std::string MotivoEmpresaAusente(std::int64_t codigo);
+
+    // The local file the configuration's Database names (also behind a
+    // server address on this machine), or empty.
+    std::string ArquivoBancoLocal();
+
     static Data PrimeiroDiaMes(Data d) { return ::PrimeiroDiaMes(d); }
     static Data UltimoDiaMes(Data d) { return ::UltimoDiaMes(d); }
     static std::string InverteData(Data d) { return ::InverteData(d); }

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -16,6 +17,7 @@ const char* Base = R"(
 INSERT INTO CIDADE VALUES (1, 'BLUMENAU', 'SC', 4202404);
 INSERT INTO EMPRESA (CODEMPRESA, FANTASIA, RAZAOSOCIAL, CNPJ, INSCRICAOESTADUAL, CODCIDADE)
   VALUES (1, 'LOJA', 'LOJA LTDA', '11222333000181', '251000001', 1);
+INSERT INTO EMPRESA (CODEMPRESA, FANTASIA, RAZAOSOCIAL, CNPJ, CODCIDADE) VALUES (3, 'SEM CIDADE', 'SEM CIDADE LTDA', '11222333000181', NULL);
 INSERT INTO CADASTRO (CODCADASTRO, NOMECLIENTE, CNPJ, CODCIDADE) VALUES (1, 'CLIENTE', '22333444000181', 1);
 INSERT INTO UNIDADE VALUES (1, 'UN', 'UN');
 INSERT INTO PRODUTO (CODPRODUTO, CODUNIDADE) VALUES (1, 1);
@@ -49,13 +51,14 @@ std::string Le(const fs::path& p) {
 class ComandoTest : public ::testing::Test {
 protected:
     // Starts the command; `aoIniciar` runs while it runs.
-    Execucao Roda(std::vector<std::string> argumentos, const std::function<void(pid_t)>& aoIniciar = {}) {
-        const fs::path saida = pasta.Caminho() / "stdout.txt", erros = pasta.Caminho() / "stderr.txt";
+    Execucao Roda(std::vector<std::string> argumentos, const std::function<void(pid_t)>& aoIniciar = {},
+                  fs::path saida = {}, std::string programa = PRAXO_EXPORTA_SINTEGRA) {
+        if (saida.empty()) saida = pasta.Caminho() / "stdout.txt";
+        const fs::path erros = pasta.Caminho() / "stderr.txt";
         posix_spawn_file_actions_t acoes;
         posix_spawn_file_actions_init(&acoes);
         posix_spawn_file_actions_addopen(&acoes, 1, saida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&acoes, 2, erros.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const std::string programa = PRAXO_EXPORTA_SINTEGRA;
         argumentos.insert(argumentos.begin(), programa);
         std::vector<char*> argv;
         for (auto& a : argumentos) argv.push_back(a.data());
@@ -66,7 +69,8 @@ protected:
         if (aoIniciar) aoIniciar(pid);
         int status = 0;
         ::waitpid(pid, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Le(saida), Le(erros)};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                fs::is_regular_file(saida) ? Le(saida) : "", Le(erros)};
     }
     std::vector<std::string> Periodo(std::vector<std::string> extra) {
         std::vector<std::string> a = {"--config", banco->Pasta() + "dbxconnections.ini", "--saida", Arquivo()};
@@ -95,6 +99,8 @@ TEST_F(ComandoTest, ExportaEContaOsRegistros) {
     EXPECT_NE(r.saida.find("registros 50: 3"), std::string::npos) << r.saida;
     EXPECT_NE(r.saida.find("registros 54: 3"), std::string::npos) << r.saida;
     EXPECT_NE(r.erros.find("Etapa : 9 / 9"), std::string::npos) << r.erros;
+    // No accountant in the database: the 88EC goes out blank, and the user is told.
+    EXPECT_NE(r.erros.find("não tem responsável técnico (contador) cadastrado"), std::string::npos) << r.erros;
     EXPECT_EQ(Le(Arquivo()).size() % 128, 0u);
 }
 
@@ -115,6 +121,12 @@ TEST_F(ComandoTest, ErrosSaoClarosENaoGravamArquivo) {
         {{"--empresa", "1", "--inicio", "10/03/2010", "--fim", "05/03/2010"}, 1, "O período informado é inválido."},
         {{"--empresa", "9", "--mes", "3", "--ano", "2010"}, 1, "A empresa 9 não existe"},
         {{"--empresa", "1", "--mes", "4", "--ano", "2010"}, 1, "Não existem informações a serem exportadas"},
+        {{"--empresa", "1", "--mes", "3", "--ano", "10"}, 1, "Ano informado inválido: 10"},
+        {{"--empresa", "1", "--mes", "3", "--ano", "2100"}, 1, "Ano informado inválido"},
+        {{"--empresa", "1", "--inicio", "01/03/10", "--fim", "31/03/2010"}, 2, "Data inválida para --inicio"},
+        {{"--empresa", "1", "--inicio", "01/03/1899", "--fim", "31/03/2010"}, 2, "o ano vai de 1900 a 2099"},
+        {{"--empresa", "3", "--mes", "3", "--ano", "2010"}, 1, "A empresa 3 está sem cidade"},
+        {{"--empresa", "1", "--mes", "3", "--ano", "2010", "--saida", ""}, 2, "Informe o nome do arquivo"},
     };
     for (const auto& c : casos) {
         const auto r = Roda(Periodo(c.argumentos));
@@ -124,6 +136,33 @@ TEST_F(ComandoTest, ErrosSaoClarosENaoGravamArquivo) {
     }
 }
 
+// A destination that is not a plain file, or that is the database or the
+// configuration, is refused before anything is read, and is left as it was.
+TEST_F(ComandoTest, DestinoQueDestruiriaOutroArquivoERecusado) {
+    const fs::path fifo = pasta.Caminho() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string ini = banco->Pasta() + "dbxconnections.ini";
+    const auto tamanhoBanco = fs::file_size(banco->Arquivo());
+    const std::pair<std::string, std::string> casos[] = {
+        {banco->Arquivo(), "é o banco de dados da empresa"},
+        {(pasta.Caminho() / "saida").string(), "é uma pasta"},
+        {fifo.string(), "é um FIFO"},
+        {"/dev/null", "é um dispositivo"},
+        {ini, "é o arquivo de configuração"},
+    };
+    for (const auto& [destino, mensagem] : casos) {
+        auto argumentos = Periodo({"--empresa", "1", "--mes", "3", "--ano", "2010"});
+        argumentos[3] = destino;  // --saida
+        const auto r = Roda(argumentos);
+        EXPECT_EQ(r.status, 1) << destino;
+        EXPECT_NE(r.erros.find(mensagem), std::string::npos) << r.erros;
+    }
+    EXPECT_EQ(fs::file_size(banco->Arquivo()), tamanhoBanco);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_empty(pasta.Caminho() / "saida"));
+    EXPECT_NE(Le(ini).find("[EMPRESA]"), std::string::npos);
+}
+
 TEST_F(ComandoTest, ConfiguracaoAusenteEErroDoBanco) {
     const auto r = Roda({"--config", (pasta.Caminho() / "nao-existe.ini").string(), "--empresa", "1", "--mes", "3",
                          "--ano", "2010"});
@@ -131,25 +170,65 @@ TEST_F(ComandoTest, ConfiguracaoAusenteEErroDoBanco) {
     EXPECT_NE(r.erros.find("Driver/Connection Registry File"), std::string::npos) << r.erros;
 }
 
-// Ctrl-C takes the cancel path: the file is closed with records 88 and 90 for
-// what was written, and the command ends with 130.
-TEST_F(ComandoTest, CtrlCCancelaEFechaOArquivo) {
-    banco = std::make_unique<testes::BancoTeste>(std::string(Base) + Vendas(20000));
-    const auto r = Roda(Periodo({"--empresa", "1", "--mes", "3", "--ano", "2010"}), [&](pid_t pid) {
-        // Once the file is being written, stage 1 is under way.
-        for (int i = 0; i < 500 && fs::is_empty(pasta.Caminho() / "saida"); ++i) ::usleep(10000);
-        ::usleep(50000);
-        ::kill(pid, SIGINT);
-    });
-    EXPECT_EQ(r.status, 130) << r.erros;
-    const std::string conteudo = Le(Arquivo());
-    ASSERT_GE(conteudo.size(), 128u);
-    const std::size_t linhas = conteudo.size() / 128;
-    EXPECT_LT(linhas, 20000u);
-    char total[32];
-    std::snprintf(total, sizeof total, "99%08zu", linhas);
-    EXPECT_EQ(conteudo.substr(conteudo.size() - 128 + 30, 10), total);
-    EXPECT_NE(r.erros.find("A exportação foi cancelada."), std::string::npos) << r.erros;
+// Ctrl-C, SIGTERM and SIGHUP, early or late in the run, stop it and publish
+// nothing: the earlier file stays byte for byte and no temporary file is left.
+// The command stops itself when the stage begins (PRAXO_PARA_EM), so the
+// signal always arrives in that stage.
+TEST_F(ComandoTest, InterrupcoesNaoPublicamNada) {
+    const std::string anterior = std::string(126, 'A') + "\r\n";
+    for (const char* etapa : {"Etapa : 1 / 9", "Etapa : 8 / 9"})
+        for (const auto& [sinal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}}) {
+            testes::EscreveArquivo(Arquivo(), anterior);
+            ::setenv("PRAXO_PARA_EM", etapa, 1);
+            const auto r = Roda(Periodo({"--empresa", "1", "--mes", "3", "--ano", "2010"}), [&](pid_t pid) {
+                int st = 0;
+                ASSERT_EQ(::waitpid(pid, &st, WUNTRACED), pid);
+                ASSERT_TRUE(WIFSTOPPED(st)) << etapa;
+                ::kill(pid, sinal);
+                ::kill(pid, SIGCONT);
+            });
+            ::unsetenv("PRAXO_PARA_EM");
+            EXPECT_EQ(r.status, status) << etapa << " " << sinal << ": " << r.erros;
+            EXPECT_NE(r.erros.find("nenhum arquivo foi gravado"), std::string::npos) << r.erros;
+            EXPECT_EQ(Le(Arquivo()), anterior) << etapa << " " << sinal;
+            EXPECT_EQ(std::distance(fs::directory_iterator(pasta.Caminho() / "saida"), {}), 1) << etapa;
+        }
+}
+
+// The window and the command (or two of either) work on one embedded
+// database at the same time.
+TEST_F(ComandoTest, DoisProgramasNoMesmoBanco) {
+    auto dm = banco->Modulo();
+    dm->ClientEmpresaLocal.Abre();  // this program holds the database open
+    const auto r = Roda(Periodo({"--empresa", "1", "--mes", "3", "--ano", "2010"}));
+    EXPECT_EQ(r.status, 0) << r.erros;
+    dm->ClientEmpresaLocal.Fecha();
+    dm->ClientEmpresaLocal.Abre();  // and still reads it afterwards
+    EXPECT_FALSE(dm->ClientEmpresaLocal.Vazio());
+}
+
+// In PAF-ECF mode a missing maker's library fails at once, before the
+// database is even opened (here it could not be: the configuration names none).
+TEST_F(ComandoTest, ModoPafEcfSemBibliotecaFalhaAntesDeLerOBanco) {
+    const fs::path programa = pasta.Caminho() / "ExportaSintegra";
+    fs::copy_file(PRAXO_EXPORTA_SINTEGRA, programa);
+    testes::EscreveArquivo(pasta.Caminho() / "dbxconnections.ini",
+                           "[EMPRESA]\nDatabase=" + (pasta.Caminho() / "nao-existe.fdb").string() + "\n");
+    const auto r = Roda({"--empresa", "1", "--mes", "3", "--ano", "2010", "--assinar", "--saida", Arquivo()}, {},
+                        {}, programa.string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.erros.find("PraxoLib.Dll não disponível."), std::string::npos) << r.erros;
+    EXPECT_EQ(r.erros.find("nao-existe.fdb"), std::string::npos) << r.erros;
+    EXPECT_TRUE(fs::is_empty(pasta.Caminho() / "saida"));
+}
+
+// A failed write of the record counts is an error, though the file is there.
+TEST_F(ComandoTest, SaidaPadraoQueFalhaDaErro) {
+    const auto r = Roda(Periodo({"--empresa", "1", "--mes", "3", "--ano", "2010"}), {}, "/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.erros.find("Não foi possível escrever na saída padrão: o disco está cheio"), std::string::npos)
+        << r.erros;
+    EXPECT_TRUE(fs::exists(Arquivo()));
 }
 
 }  // namespace
