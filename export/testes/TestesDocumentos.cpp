@@ -193,6 +193,24 @@ TEST(DocumentosTest, ModeloQueNaoENumeroParaAExportacaoENomeiaODocumento) {
         EXPECT_NE(entrada.path().extension(), ".tmp") << "temporary file left: " << entrada.path();
 }
 
+// A database error inside a stage names the stage and the document: here the
+// items procedure overflows on one note's quantity times price.
+TEST(DocumentosTest, ErroDoBancoNomeiaAEtapaEODocumento) {
+    Documento bom{.codigo = "MOV1", .numero = "10"};
+    bom.itens = {Item{}};
+    Documento grande{.codigo = "MOV2", .numero = "20", .valorProdutos = 1};
+    grande.itens = {Item{.quantidade = 1e7, .preco = 1e7, .base = 0}};
+    Exportacao e(bom.Sql() + grande.Sql());
+    const auto r = e.Executa();
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(r.progresso->erros.size(), 1u);
+    const std::string& erro = r.progresso->erros[0];
+    EXPECT_EQ(erro.rfind("Erro do banco de dados na etapa de documentos (registros 10, 11 e 50), ao ler "
+                         "nota 20 (movimento MOV2): ", 0), 0u) << erro;
+    EXPECT_NE(erro.find("overflow"), std::string::npos) << erro;
+    EXPECT_TRUE(r.conteudo.empty());
+}
+
 // ---------------------------------------------------------------- records 54
 
 struct Registro54 {
