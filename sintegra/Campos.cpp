@@ -1,11 +1,14 @@
 #include "Campos.h"
 
+#include "Sintegra.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace sintegra {
 
@@ -204,12 +207,87 @@ void UltimosCaracteres(std::string& texto, std::size_t quantos) {
     if (texto.size() > quantos) texto.erase(0, texto.size() - quantos);
 }
 
+namespace {
+
+// Groups the digits of an integer part by thousands with dots.
+std::string AgrupaMilhares(std::string_view digitos) {
+    std::string s;
+    for (std::size_t i = 0; i < digitos.size(); ++i) {
+        if (i > 0 && (digitos.size() - i) % 3 == 0) s.push_back('.');
+        s.push_back(digitos[i]);
+    }
+    return s;
+}
+
+// The largest amount a field holds: 99.999.999.999,99 for 13 with 2 decimals.
+std::string MaiorValor(int largura, int decimais) {
+    return AgrupaMilhares(std::string(static_cast<std::size_t>(largura - decimais), '9')) + "," +
+           std::string(static_cast<std::size_t>(decimais), '9');
+}
+
+std::string MaiorInteiro(int largura) {
+    return std::string(static_cast<std::size_t>(largura), '9');
+}
+
+}  // namespace
+
+std::string TextoValor(double valor, int decimais) {
+    if (std::isnan(valor)) return "NaN";
+    if (std::isinf(valor)) return valor < 0 ? "-infinito" : "infinito";
+    char texto[80];
+    const double absoluto = std::fabs(valor);
+    if (absoluto >= 1e18) {
+        const auto fim = std::to_chars(texto, texto + sizeof texto, valor,
+                                       std::chars_format::scientific, 14).ptr;
+        std::string s(texto, fim);
+        std::replace(s.begin(), s.end(), '.', ',');
+        return s;
+    }
+    int casas = decimais;
+    if (absoluto > 0)
+        casas = std::clamp(14 - static_cast<int>(std::floor(std::log10(absoluto))), decimais, 20);
+    const auto fim =
+        std::to_chars(texto, texto + sizeof texto, absoluto, std::chars_format::fixed, casas).ptr;
+    std::string_view numero(texto, static_cast<std::size_t>(fim - texto));
+    const auto ponto = numero.find('.');
+    std::string_view inteiros = numero.substr(0, ponto);
+    std::string_view fracao = ponto == std::string_view::npos ? std::string_view{}
+                                                              : numero.substr(ponto + 1);
+    while (fracao.size() > static_cast<std::size_t>(decimais) && fracao.back() == '0')
+        fracao.remove_suffix(1);
+    std::string s = valor < 0 ? "-" : "";
+    s += AgrupaMilhares(inteiros);
+    if (!fracao.empty()) s += "," + std::string(fracao);
+    return s;
+}
+
+Linha::Linha(std::string_view registro, const std::string* referencia)
+    : registro_(registro), referencia_(referencia) {
+    Fixo(registro);
+}
+
+void Linha::Recusa(const char* campo, int largura, std::string valor,
+                   const std::string& problema) const {
+    throw ErroValorCampo(std::string(registro_), campo, pos_ + 1, pos_ + largura,
+                         std::move(valor), referencia_ ? *referencia_ : std::string(),
+                         problema);
+}
+
 char* Linha::Reserva(int largura) {
     if (largura < 0 || pos_ + largura > TamanhoLinha)
-        throw std::logic_error("campo além da posição 126 do registro");
+        throw std::logic_error("Registro " + std::string(registro_) +
+                               ": campo além da posição 126 (erro do programa).");
     char* p = buf_ + pos_;
     pos_ += largura;
     return p;
+}
+
+const char* Linha::Completa() const {
+    if (pos_ != TamanhoLinha)
+        throw std::logic_error("Registro " + std::string(registro_) + " com " +
+                               std::to_string(pos_) + " caracteres em vez de 126 (erro do " +
+                               "programa); a linha não foi gravada.");
+    return buf_;
 }
 
 Linha& Linha::Preenche(int largura, char f) {
@@ -243,12 +321,16 @@ Linha& Linha::Direita(std::string_view texto, int largura, char f) {
     return *this;
 }
 
-Linha& Linha::Valor(double valor, int largura, int decimais) {
+Linha& Linha::Valor(const char* campo, double valor, int largura, int decimais) {
+    if (!std::isfinite(valor))
+        Recusa(campo, largura, TextoValor(valor, decimais), "não é um número");
     // The common case: digits written straight into the field from the right.
     std::uint64_t r;
     const double absoluto = std::fabs(valor);
-    if (std::isfinite(valor) && largura < 20 && ArredondaLonge(absoluto, decimais, r) &&
-        r < Potencia10[largura]) {
+    if (largura < 20 && ArredondaLonge(absoluto, decimais, r)) {
+        if (r >= Potencia10[largura])
+            Recusa(campo, largura, TextoValor(valor, decimais),
+                   "não cabe no campo, que aceita valores até " + MaiorValor(largura, decimais));
         char* p = Reserva(largura);
         for (int i = largura - 1; i >= 0; --i) {
             p[i] = static_cast<char>('0' + r % 10);
@@ -258,21 +340,51 @@ Linha& Linha::Valor(double valor, int largura, int decimais) {
     }
     char digitos[TamanhoDigitosValor];
     const int n = DigitosValor(valor, decimais, digitos);
+    if (n > largura)
+        Recusa(campo, largura, TextoValor(valor, decimais),
+               "não cabe no campo, que aceita valores até " + MaiorValor(largura, decimais));
     return Direita(std::string_view(digitos, static_cast<std::size_t>(n)), largura, '0');
 }
 
-Linha& Linha::Inteiro(long long valor, int largura) {
-    char texto[24];
-    const auto fim = std::to_chars(texto, texto + sizeof texto, valor).ptr;
-    return Direita(std::string_view(texto, static_cast<std::size_t>(fim - texto)), largura,
-                   '0');
+std::string_view Linha::DigitosInteiro(const char* campo, std::int64_t valor, int largura,
+                                       char* texto) const {
+    const auto fim = std::to_chars(texto, texto + 24, valor).ptr;
+    const std::string_view digitos(texto, static_cast<std::size_t>(fim - texto));
+    if (valor < 0)
+        Recusa(campo, largura, std::string(digitos),
+               "é negativo, e o campo só aceita números de 0 a " + MaiorInteiro(largura));
+    if (digitos.size() > static_cast<std::size_t>(largura))
+        Recusa(campo, largura, std::string(digitos),
+               "não cabe no campo, que aceita números de 0 a " + MaiorInteiro(largura));
+    return digitos;
 }
 
-Linha& Linha::InteiroEsquerda(long long valor, int largura, char f) {
+Linha& Linha::Inteiro(const char* campo, std::int64_t valor, int largura) {
     char texto[24];
-    const auto fim = std::to_chars(texto, texto + sizeof texto, valor).ptr;
-    return Esquerda(std::string_view(texto, static_cast<std::size_t>(fim - texto)), largura,
-                    f);
+    return Direita(DigitosInteiro(campo, valor, largura, texto), largura, '0');
+}
+
+Linha& Linha::InteiroEsquerda(const char* campo, std::int64_t valor, int largura, char f) {
+    char texto[24];
+    return Esquerda(DigitosInteiro(campo, valor, largura, texto), largura, f);
+}
+
+Linha& Linha::NumeroEmTexto(const char* campo, std::string_view texto, int largura) {
+    const bool negativo = !texto.empty() && texto[0] == '-';
+    const std::string_view digitos = texto.substr(negativo ? 1 : 0);
+    const bool numero = !digitos.empty() && std::all_of(digitos.begin(), digitos.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    if (!numero) return Direita(texto, largura, '0');
+    const auto significativos = std::min(digitos.find_first_not_of('0'), digitos.size());
+    const std::string_view valor = digitos.substr(significativos);
+    if (negativo && !valor.empty())
+        Recusa(campo, largura, std::string(texto),
+               "é negativo, e o campo só aceita números de 0 a " + MaiorInteiro(largura));
+    if (valor.size() > static_cast<std::size_t>(largura))
+        Recusa(campo, largura, std::string(texto),
+               "não cabe no campo, que aceita números de 0 a " + MaiorInteiro(largura));
+    return Direita(valor, largura, '0');
 }
 
 Linha& Linha::Data(std::chrono::year_month_day data) {
