@@ -147,17 +147,29 @@ int DigitosValor(double valor, int decimais, char* saida) {
         n = static_cast<int>(std::to_chars(numero, numero + 40, rapido).ptr - numero);
     if (n < 0) {
         // The value as a person reads it: 15 significant digits, d.ddddddddddddddde±X.
+        // A field that asks for more digits than that (10^15 units of its last
+        // decimal and up) gets the shortest form that reads back as the same
+        // value, so that a digit typed in is neither lost nor made up.
+        const bool muitosDigitos = valor * static_cast<double>(Potencia10[decimais]) >= 1e15;
         char texto[40];
-        const auto r = std::to_chars(texto, texto + sizeof texto, valor,
-                                     std::chars_format::scientific, 14);
+        const auto r = muitosDigitos
+                           ? std::to_chars(texto, texto + sizeof texto, valor,
+                                           std::chars_format::scientific)
+                           : std::to_chars(texto, texto + sizeof texto, valor,
+                                           std::chars_format::scientific, 14);
         std::uint64_t digitos = 0;
+        int significativos = 0;
         const char* p = texto;
         for (; p < r.ptr && *p != 'e'; ++p)
-            if (*p >= '0' && *p <= '9') digitos = digitos * 10 + static_cast<unsigned>(*p - '0');
+            if (*p >= '0' && *p <= '9') {
+                digitos = digitos * 10 + static_cast<unsigned>(*p - '0');
+                ++significativos;
+            }
         int expoente = 0;
         std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), r.ptr, expoente);
-        // valor = digitos * 10^(expoente - 14); the result is valor * 10^decimais.
-        const int k = expoente - 14 + decimais;
+        // valor = digitos * 10^(expoente - significativos + 1); the result is
+        // valor * 10^decimais.
+        const int k = expoente - significativos + 1 + decimais;
         if (k >= 0) {
             n = static_cast<int>(std::to_chars(numero, numero + 40, digitos).ptr - numero);
             if (digitos != 0) {
@@ -273,21 +285,24 @@ void Linha::Recusa(const char* campo, int largura, std::string valor,
                          problema);
 }
 
+// The two faults of the program are raised out of line, so that the checks
+// cost the field rules no more than a comparison.
+void Linha::AlemDaLinha() const {
+    throw std::logic_error("Registro " + std::string(registro_) +
+                           ": campo além da posição 126 (erro do programa).");
+}
+
+void Linha::Incompleta() const {
+    throw std::logic_error("Registro " + std::string(registro_) + " com " +
+                           std::to_string(pos_) + " caracteres em vez de 126 (erro do " +
+                           "programa); a linha não foi gravada.");
+}
+
 char* Linha::Reserva(int largura) {
-    if (largura < 0 || pos_ + largura > TamanhoLinha)
-        throw std::logic_error("Registro " + std::string(registro_) +
-                               ": campo além da posição 126 (erro do programa).");
+    if (largura < 0 || pos_ + largura > TamanhoLinha) AlemDaLinha();
     char* p = buf_ + pos_;
     pos_ += largura;
     return p;
-}
-
-const char* Linha::Completa() const {
-    if (pos_ != TamanhoLinha)
-        throw std::logic_error("Registro " + std::string(registro_) + " com " +
-                               std::to_string(pos_) + " caracteres em vez de 126 (erro do " +
-                               "programa); a linha não foi gravada.");
-    return buf_;
 }
 
 Linha& Linha::Preenche(int largura, char f) {

@@ -23,7 +23,8 @@ std::string ParaWindows1252(std::string_view utf8);
 // places, halves away from zero, at least one integer digit and exactly
 // `decimais` decimals, with neither separator nor sign. The rounding is done on
 // the value as written with 15 significant digits (2.675 -> "268", 1.005 -> "101"),
-// never on the binary double.
+// never on the binary double; from 10^15 units of the last decimal up, on the
+// shortest form that reads back as the same double.
 // `saida` holds at least TamanhoDigitosValor bytes; returns the digits written.
 inline constexpr int TamanhoDigitosValor = 400;
 int DigitosValor(double valor, int decimais, char* saida);
@@ -76,11 +77,16 @@ public:
     const char* Texto() const { return buf_; }
     // The finished record, exactly TamanhoLinha characters; a record of any
     // other length is a fault of the program and raises std::logic_error.
-    const char* Completa() const;
+    const char* Completa() const {
+        if (pos_ != TamanhoLinha) Incompleta();
+        return buf_;
+    }
 
 private:
     Linha& Preenche(int largura, char f);
     char* Reserva(int largura);
+    [[noreturn]] void AlemDaLinha() const;
+    [[noreturn]] void Incompleta() const;
     std::string_view DigitosInteiro(const char* campo, std::int64_t valor, int largura,
                                     char* texto) const;
     [[noreturn]] void Recusa(const char* campo, int largura, std::string valor,

@@ -53,19 +53,31 @@ INSTANTIATE_TEST_SUITE_P(
         CasoValor{99999999999.994, 2, 13, "9999999999999"},
         CasoValor{9999999999.999, 3, 13, "9999999999999"}, CasoValor{99.99, 2, 4, "9999"},
         CasoValor{99.994, 2, 4, "9999"},
+        // more digits than 15 significant ones carry: none is lost or made up
+        CasoValor{99999999999999.98, 2, 16, "9999999999999998"},
+        CasoValor{12345678901234.56, 2, 16, "1234567890123456"},
         // extremes: tiny, many digits
         CasoValor{1e-300, 2, 4, "0000"}, CasoValor{123456789.123456789, 3, 13,
                                                    "0123456789123"}));
 
 // An independent reference for rule 5: the value printed with 15 significant
-// digits, then rounded half up on the decimal text.
+// digits (from 10^15 units of the last decimal up, with the fewest digits that
+// read back as the same value), then rounded half up on the decimal text.
 std::string Referencia(double v, int decimais, int largura) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
+    const double absoluto = std::fabs(v);
+    int precisao = 14;
+    if (absoluto * std::pow(10.0, decimais) >= 1e15)
+        for (precisao = 0; precisao < 17; ++precisao) {
+            std::snprintf(buf, sizeof buf, "%.*e", precisao, absoluto);
+            if (std::strtod(buf, nullptr) == absoluto) break;
+        }
+    std::snprintf(buf, sizeof buf, "%.*e", precisao, absoluto);
     std::string digitos;
     const char* p = buf;
     for (; *p != 'e'; ++p)
         if (*p != '.') digitos += *p;
+    const int m = static_cast<int>(digitos.size());
     const int expoente = std::atoi(p + 1);
     const int inteiros = expoente + 1 + decimais;  // digits before the point after scaling
     std::string resultado;
@@ -73,8 +85,8 @@ std::string Referencia(double v, int decimais, int largura) {
     if (inteiros <= 0) {
         resultado = "0";
         sobe = inteiros == 0 && digitos[0] >= '5';
-    } else if (inteiros >= 15) {
-        resultado = digitos + std::string(static_cast<std::size_t>(inteiros - 15), '0');
+    } else if (inteiros >= m) {
+        resultado = digitos + std::string(static_cast<std::size_t>(inteiros - m), '0');
         sobe = false;
     } else {
         resultado = digitos.substr(0, static_cast<std::size_t>(inteiros));
