@@ -15,20 +15,22 @@ namespace sintegra {
 namespace {
 
 // Windows-1252 bytes 0x80 to 0x9F and the Unicode characters they stand for;
-// 0 marks the five bytes the code page leaves undefined.
+// the five bytes the code page leaves undefined stand for the C1 controls of
+// the same number, as Windows reads them.
 constexpr char32_t Faixa80[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+    0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178,
 };
 
 char Byte1252(char32_t c) {
     if (c < 0x20 || c == 0x7F) return ' ';
     if (c < 0x80) return static_cast<char>(c);
     if (c >= 0xA0 && c <= 0xFF) return static_cast<char>(c);
+    if (c < 0xA0) return '?';  // C1 controls are no text of the file
     for (int i = 0; i < 32; ++i)
-        if (Faixa80[i] == c && c != 0) return static_cast<char>(0x80 + i);
+        if (Faixa80[i] == c) return static_cast<char>(0x80 + i);
     return '?';
 }
 
@@ -114,6 +116,10 @@ bool ArredondaLonge(double valor, int decimais, std::uint64_t& resultado) {
 }
 
 }  // namespace
+
+char32_t Windows1252ParaUnicode(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? Faixa80[byte - 0x80] : byte;
+}
 
 void AcrescentaWindows1252(std::string_view utf8, std::string& saida) {
     std::size_t i = 0;

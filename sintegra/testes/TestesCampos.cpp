@@ -172,6 +172,35 @@ TEST(Windows1252Test, ConverteCadaCaractere) {
     for (const auto& c : casos) EXPECT_EQ(ParaWindows1252(c.utf8), c.esperado) << c.utf8;
 }
 
+TEST(Windows1252Test, CadaByteLidoComoOWindowsOLe) {
+    EXPECT_EQ(Windows1252ParaUnicode('A'), U'A');
+    EXPECT_EQ(Windows1252ParaUnicode(0x80), U'€');
+    EXPECT_EQ(Windows1252ParaUnicode(0x96), U'–');
+    EXPECT_EQ(Windows1252ParaUnicode(0x9F), U'Ÿ');
+    EXPECT_EQ(Windows1252ParaUnicode(0x81), char32_t{0x81});  // undefined by the code page
+    EXPECT_EQ(Windows1252ParaUnicode(0xCD), U'Í');
+    // Every character read from a byte is written back as that byte, save
+    // controls, which become blanks, and the undefined five, which are no text.
+    for (int b = 0; b < 256; ++b) {
+        const char32_t c = Windows1252ParaUnicode(static_cast<unsigned char>(b));
+        std::string utf8;
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        const bool controle = b < 0x20 || b == 0x7F;
+        const bool indefinido = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        const std::string esperado(1, controle ? ' ' : indefinido ? '?' : static_cast<char>(b));
+        EXPECT_EQ(ParaWindows1252(utf8), esperado) << "byte " << b;
+    }
+}
+
 TEST(TextoTest, RemovePontuacaoTiraSoOsSeisSinais) {
     EXPECT_EQ(RemovePontuacao("12.345.678/0001-95"), "12345678000195");
     EXPECT_EQ(RemovePontuacao("a_b|c,d e"), "abcd e");
