@@ -17,12 +17,12 @@ inline constexpr int TamanhoLinha = 126;
 // Control characters (line breaks, tabs) become blanks, so that no value can
 // split a record over two lines.
 void AcrescentaWindows1252(std::string_view utf8, std::string& saida);
+std::string ParaWindows1252(std::string_view utf8);
 // The Unicode character a Windows-1252 byte stands for: the one table of the
 // code page, for whoever reads Windows-1252 text. The five bytes the code page
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 controls of
 // the same number, as Windows reads them.
 char32_t Windows1252ParaUnicode(unsigned char byte);
-std::string ParaWindows1252(std::string_view utf8);
 
 // Rule 5 without the alignment: the digits of |valor| rounded to `decimais`
 // places, halves away from zero, at least one integer digit and exactly
@@ -51,7 +51,7 @@ std::string TextoValor(double valor, int decimais);
 class Linha {
 public:
     // Starts the record with its type code ("50", "60M", "88SME": the fixed
-    // fields of its first positions). `referencia`, when given, must outlive the line.
+    // fields of its first positions). Both arguments must outlive the line.
     explicit Linha(std::string_view registro, const std::string* referencia = nullptr);
 
     // Rule 9: a constant.

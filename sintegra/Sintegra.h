@@ -8,6 +8,15 @@
 // Text arguments are UTF-8. Each text field is converted to Windows-1252 before
 // it is aligned and cut, so widths are counted in Windows-1252 characters.
 //
+// A number is never cut nor written with a sign inside a field: an amount with
+// more digits than its field, or an integer that is negative or too long
+// (counters, coupon and item numbers, also the item number of record 54 and the
+// equipment number of 60M, which arrive as text of digits), raises
+// ErroValorCampo and nothing of that record is written. Amounts are written as
+// their absolute value. Text fields keep their rules: a longer text keeps its
+// first characters (the document number of 50 and 54 its last six, the fax of
+// 10 and the telephone of 88EC their last digits).
+//
 // The file is written into a temporary file beside the target and moved onto
 // the target name only by FechaArquivo; a run that fails half-way never leaves
 // a truncated file under the real name, and an earlier file of that name stays
