@@ -39,6 +39,21 @@ std::atomic<unsigned> SequenciaTemporario{0};
 
 }  // namespace
 
+ErroValorCampo::ErroValorCampo(std::string registro, std::string campo, int posicaoInicial,
+                               int posicaoFinal, std::string valor, std::string referencia,
+                               const std::string& problema)
+    : std::runtime_error("Não foi possível gravar o registro " + registro +
+                         (referencia.empty() ? "" : ", " + referencia) + ": o valor " + valor +
+                         " do campo \"" + campo + "\" (posições " +
+                         std::to_string(posicaoInicial) + " a " + std::to_string(posicaoFinal) +
+                         ") " + problema + ". Corrija esse valor na origem e exporte novamente."),
+      registro_(std::move(registro)),
+      campo_(std::move(campo)),
+      valor_(std::move(valor)),
+      referencia_(std::move(referencia)),
+      posicaoInicial_(posicaoInicial),
+      posicaoFinal_(posicaoFinal) {}
+
 std::string RemovePontuacao(std::string_view texto) {
     std::string s(texto);
     TiraPontuacao(s);
@@ -141,7 +156,12 @@ void tSintegra::Descarrega() {
     usado_ = 0;
 }
 
-void tSintegra::GravaLinha(const char* linha) {
+Linha tSintegra::NovaLinha(std::string_view registro) const {
+    return Linha(registro, &referencia_);
+}
+
+void tSintegra::GravaLinha(const Linha& l) {
+    const char* linha = l.Completa();  // a line of another length is never written
     if (fd_ < 0) FalhaGravacao("gravar", EBADF);
     if (usado_ + TamanhoLinha + 2 > buffer_.size()) Descarrega();
     char* p = buffer_.data() + usado_;
@@ -210,42 +230,44 @@ const std::string& NumeroDocumento(std::string& campo, std::string_view utf8) {
 void tSintegra::Registro10(std::string_view CNPJ, std::string_view InscricaoEstadual,
                            std::string_view NomeContribuinte, std::string_view Municipio,
                            std::string_view UF, std::string_view Fax, sintegra::Data DataInicial,
-                           sintegra::Data DataFinal, int CodigoEstrutura, int CodigoNatureza,
-                           int CodigoFinalidade) {
-    Linha l;
-    l.Fixo("10")
-        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+                           sintegra::Data DataFinal, std::int64_t CodigoEstrutura,
+                           std::int64_t CodigoNatureza, std::int64_t CodigoFinalidade) {
+    Linha l = NovaLinha("10");
+    l.Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
         .Esquerda(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, ' ')
         .Esquerda(Prepara(campo_, NomeContribuinte, Nada), 35, ' ')
         .Esquerda(Prepara(campo_, Municipio, Nada), 30, ' ')
-        .Esquerda(Prepara(campo_, UF, Nada), 2, ' ')
-        .Direita(Prepara(campo_, Fax, Digitos), 10, '0')
+        .Esquerda(Prepara(campo_, UF, Nada), 2, ' ');
+    // The fax is DDD and number joined; a DDD written with its leading zero
+    // ("048") makes one digit too many, and it is that zero that must go.
+    Prepara(campo_, Fax, Digitos);
+    UltimosCaracteres(campo_, 10);
+    l.Direita(campo_, 10, '0')
         .Data(DataInicial)
         .Data(DataFinal)
-        .Inteiro(CodigoEstrutura, 1)
-        .Inteiro(CodigoNatureza, 1)
-        .Inteiro(CodigoFinalidade, 1);
-    GravaLinha(l.Texto());
+        .Inteiro("Código da identificação da estrutura do arquivo", CodigoEstrutura, 1)
+        .Inteiro("Código da natureza das operações informadas", CodigoNatureza, 1)
+        .Inteiro("Código da finalidade do arquivo", CodigoFinalidade, 1);
+    GravaLinha(l);
 }
 
 void tSintegra::Registro11(std::string_view Logradouro, std::string_view Numero,
                            std::string_view Complemento, std::string_view Bairro,
                            std::string_view CEP, std::string_view NomeContato,
                            std::string_view Telefone) {
-    Linha l;
-    l.Fixo("11")
-        .Esquerda(Prepara(campo_, Logradouro, Nada), 34, ' ')
+    Linha l = NovaLinha("11");
+    l.Esquerda(Prepara(campo_, Logradouro, Nada), 34, ' ')
         .Direita(Prepara(campo_, Numero, Digitos), 5, '0')
         .Esquerda(Prepara(campo_, Complemento, Nada), 22, ' ')
         .Esquerda(Prepara(campo_, Bairro, Nada), 15, ' ')
         .Esquerda(Prepara(campo_, CEP, Digitos), 8, '0')
         .Esquerda(Prepara(campo_, NomeContato, Nada), 28, ' ')
         .Direita(Prepara(campo_, Telefone, Digitos), 12, '0');
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro90(std::string_view CNPJ, std::string_view InscricaoEstadual,
-                           std::string_view TipoTotalizado, int Total) {
+                           std::string_view TipoTotalizado, std::int64_t Total) {
     if (Total <= 0) return;
     ++qtdTotal_;
     // Every 90 line carries the number of 90 lines of the file: one per type
@@ -253,15 +275,14 @@ void tSintegra::Registro90(std::string_view CNPJ, std::string_view InscricaoEsta
     int linhas90 = 1;
     for (auto qtd : {qtd50_, qtd54_, qtd60_, qtd61_, qtd74_, qtd75_, qtd88_})
         if (qtd > 0) ++linhas90;
-    Linha l;
-    l.Fixo("90")
-        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+    Linha l = NovaLinha("90");
+    l.Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
         .Esquerda(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, ' ')
         .Direita(Prepara(campo_, TipoTotalizado, Nada), 2, '0')
-        .Inteiro(Total, 8)
+        .Inteiro("Total de registros", Total, 8)
         .Brancos(85)
-        .InteiroEsquerda(linhas90, 1, '0');
-    GravaLinha(l.Texto());
+        .InteiroEsquerda("Número de registros tipo 90", linhas90, 1, '0');
+    GravaLinha(l);
 }
 
 // ---------------------------------------------------------------- 50, 54
@@ -276,8 +297,8 @@ void tSintegra::Registro50(std::string_view CNPJ, std::string_view InscricaoEsta
                            std::string_view Situacao) {
     ++qtd50_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("50").Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0');
+    Linha l = NovaLinha("50");
+    l.Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0');
     // An Inscrição Estadual left blank is declared "ISENTO".
     Prepara(campo_, InscricaoEstadual, Aparado);
     if (campo_.empty()) campo_ = "ISENTO";
@@ -290,14 +311,14 @@ void tSintegra::Registro50(std::string_view CNPJ, std::string_view InscricaoEsta
         .Direita(NumeroDocumento(campo_, Numero), 6, '0')
         .Direita(Prepara(campo_, CFOP, SemPontuacao), 4, '0')
         .Direita(Prepara(campo_, Emitente, SemPontuacao), 1, ' ')
-        .Valor(ValorTotal, 13, 2)
-        .Valor(BaseCalculoICMS, 13, 2)
-        .Valor(ValorICMS, 13, 2)
-        .Valor(IsentaNaoTributada, 13, 2)
-        .Valor(Outras, 13, 2)
-        .Valor(Aliquota, 4, 2)
+        .Valor("Valor total", ValorTotal, 13, 2)
+        .Valor("Base de cálculo do ICMS", BaseCalculoICMS, 13, 2)
+        .Valor("Valor do ICMS", ValorICMS, 13, 2)
+        .Valor("Isenta ou não tributada", IsentaNaoTributada, 13, 2)
+        .Valor("Outras", Outras, 13, 2)
+        .Valor("Alíquota", Aliquota, 4, 2)
         .Esquerda(Prepara(campo_, Situacao, SemPontuacao), 1, ' ');
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro54(std::string_view CNPJ, std::string_view Modelo,
@@ -309,59 +330,56 @@ void tSintegra::Registro54(std::string_view CNPJ, std::string_view Modelo,
                            double AliquotaICMS) {
     ++qtd54_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("54")
-        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+    Linha l = NovaLinha("54");
+    l.Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
         .Esquerda(Prepara(campo_, Modelo, Nada), 2, ' ')
         .Esquerda(Prepara(campo_, Serie, Nada), 3, ' ')
         .Direita(NumeroDocumento(campo_, Numero), 6, '0')
         .Direita(Prepara(campo_, CFOP, Nada), 4, '0')
         .Direita(Prepara(campo_, CST, Nada), 3, ' ')
-        .Direita(Prepara(campo_, NumeroItem, Nada), 3, '0')
+        .NumeroEmTexto("Número do item", Prepara(campo_, NumeroItem, Nada), 3)
         .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
-        .Valor(Quantidade, 11, 3)
-        .Valor(ValorProduto, 12, 2)
-        .Valor(ValorDesconto, 12, 2)
-        .Valor(BaseCalculoICMS, 12, 2)
-        .Valor(BaseCalculoICMSST, 12, 2)
-        .Valor(ValorIPI, 12, 2)
-        .Valor(AliquotaICMS, 4, 2);
-    GravaLinha(l.Texto());
+        .Valor("Quantidade", Quantidade, 11, 3)
+        .Valor("Valor do produto", ValorProduto, 12, 2)
+        .Valor("Valor do desconto ou despesa acessória", ValorDesconto, 12, 2)
+        .Valor("Base de cálculo do ICMS", BaseCalculoICMS, 12, 2)
+        .Valor("Base de cálculo do ICMS de substituição tributária", BaseCalculoICMSST, 12, 2)
+        .Valor("Valor do IPI", ValorIPI, 12, 2)
+        .Valor("Alíquota do ICMS", AliquotaICMS, 4, 2);
+    GravaLinha(l);
 }
 
 // ---------------------------------------------------------------- 60
 
 void tSintegra::Registro60M(std::string_view NumeroSerie, std::string_view NumeroOrdem,
                             sintegra::Data DataEmissao, std::string_view ModeloDocumento,
-                            int COOInicial, int COOFinal, int ContadorReducaoZ,
-                            int ContadorReinicioOperacao, double VendaBruta,
-                            double GrandeTotal) {
+                            std::int64_t COOInicial, std::int64_t COOFinal,
+                            std::int64_t ContadorReducaoZ, std::int64_t ContadorReinicioOperacao,
+                            double VendaBruta, double GrandeTotal) {
     ++qtd60_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("60")
-        .Fixo("M")
-        .Data(DataEmissao)
+    Linha l = NovaLinha("60M");
+    l.Data(DataEmissao)
         .Esquerda(Prepara(campo_, NumeroSerie, Nada), 20, ' ')
-        .Direita(Prepara(campo_, NumeroOrdem, Nada), 3, '0')
+        .NumeroEmTexto("Número de ordem sequencial do equipamento",
+                       Prepara(campo_, NumeroOrdem, Nada), 3)
         .Direita(Prepara(campo_, ModeloDocumento, Nada), 2, '0')
-        .Inteiro(COOInicial, 6)
-        .Inteiro(COOFinal, 6)
-        .Inteiro(ContadorReducaoZ, 6)
-        .Inteiro(ContadorReinicioOperacao, 3)
-        .Valor(VendaBruta, 16, 2)
-        .Valor(GrandeTotal, 16, 2)
+        .Inteiro("Contador de ordem de operação no início do dia", COOInicial, 6)
+        .Inteiro("Contador de ordem de operação no fim do dia", COOFinal, 6)
+        .Inteiro("Contador de redução Z", ContadorReducaoZ, 6)
+        .Inteiro("Contador de reinício de operação", ContadorReinicioOperacao, 3)
+        .Valor("Venda bruta diária", VendaBruta, 16, 2)
+        .Valor("Totalizador geral", GrandeTotal, 16, 2)
         .Brancos(37);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro60A(std::string_view NumeroSerie, std::string_view Aliquota,
                             sintegra::Data DataEmissao, double Valor) {
     ++qtd60_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("60").Fixo("A").Data(DataEmissao).Esquerda(Prepara(campo_, NumeroSerie, Nada), 20,
-                                                       ' ');
+    Linha l = NovaLinha("60A");
+    l.Data(DataEmissao).Esquerda(Prepara(campo_, NumeroSerie, Nada), 20, ' ');
     // The typed-in codes FF, II and NN stand for the one-letter codes F, I and N.
     Prepara(campo_, Aliquota, Aparado);
     if (campo_ == "FF")
@@ -372,8 +390,10 @@ void tSintegra::Registro60A(std::string_view NumeroSerie, std::string_view Aliqu
         campo_ = "N";
     else
         Prepara(campo_, Aliquota, Nada);
-    l.Esquerda(campo_, 4, ' ').Valor(Valor, 12, 2).Brancos(79);
-    GravaLinha(l.Texto());
+    l.Esquerda(campo_, 4, ' ')
+        .Valor("Valor acumulado no totalizador parcial", Valor, 12, 2)
+        .Brancos(79);
+    GravaLinha(l);
 }
 
 void tSintegra::Registro60D(std::string_view NumeroSerie, std::string_view CodigoProduto,
@@ -382,44 +402,40 @@ void tSintegra::Registro60D(std::string_view NumeroSerie, std::string_view Codig
                             double ValorICMS) {
     ++qtd60_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("60")
-        .Fixo("D")
-        .Data(DataEmissao)
+    Linha l = NovaLinha("60D");
+    l.Data(DataEmissao)
         .Esquerda(Prepara(campo_, NumeroSerie, Nada), 20, ' ')
         .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
-        .Valor(Quantidade, 13, 3)
-        .Valor(Valor, 16, 2)
-        .Valor(BaseCalculoICMS, 16, 2)
+        .Valor("Quantidade", Quantidade, 13, 3)
+        .Valor("Valor acumulado do produto", Valor, 16, 2)
+        .Valor("Base de cálculo do ICMS", BaseCalculoICMS, 16, 2)
         .Esquerda(Prepara(campo_, Aliquota, Nada), 4, ' ')
-        .Valor(ValorICMS, 13, 2)
+        .Valor("Valor do ICMS", ValorICMS, 13, 2)
         .Brancos(19);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro60I(std::string_view NumeroSerie, std::string_view ModeloDocumento,
                             sintegra::Data DataEmissao, std::string_view CodigoProduto,
-                            std::string_view Aliquota, int NumeroDocumento, int NumeroItem,
-                            double Quantidade, double Valor, double BaseCalculoICMS,
-                            double ValorICMS) {
+                            std::string_view Aliquota, std::int64_t NumeroDocumento,
+                            std::int64_t NumeroItem, double Quantidade, double Valor,
+                            double BaseCalculoICMS, double ValorICMS) {
     ++qtd60_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("60")
-        .Fixo("I")
-        .Data(DataEmissao)
+    Linha l = NovaLinha("60I");
+    l.Data(DataEmissao)
         .Esquerda(Prepara(campo_, NumeroSerie, Nada), 20, ' ')
         .Esquerda(Prepara(campo_, ModeloDocumento, Nada), 2, ' ')
-        .Inteiro(NumeroDocumento, 6)
-        .Inteiro(NumeroItem, 3)
+        .Inteiro("Número de ordem do documento fiscal", NumeroDocumento, 6)
+        .Inteiro("Número do item", NumeroItem, 3)
         .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
-        .Valor(Quantidade, 13, 3)
-        .Valor(Valor, 13, 2)
-        .Valor(BaseCalculoICMS, 12, 2)
+        .Valor("Quantidade", Quantidade, 13, 3)
+        .Valor("Valor do produto", Valor, 13, 2)
+        .Valor("Base de cálculo do ICMS", BaseCalculoICMS, 12, 2)
         .Esquerda(Prepara(campo_, Aliquota, Nada), 4, ' ')
-        .Valor(ValorICMS, 12, 2)
+        .Valor("Valor do ICMS", ValorICMS, 12, 2)
         .Brancos(16);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro60R(std::string_view MesAno, std::string_view CodigoProduto,
@@ -427,82 +443,77 @@ void tSintegra::Registro60R(std::string_view MesAno, std::string_view CodigoProd
                             double BaseCalculoICMS) {
     ++qtd60_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("60")
-        .Fixo("R")
-        .Esquerda(Prepara(campo_, MesAno, Nada), 6, ' ')
+    Linha l = NovaLinha("60R");
+    l.Esquerda(Prepara(campo_, MesAno, Nada), 6, ' ')
         .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
-        .Valor(Quantidade, 13, 3)
-        .Valor(Valor, 16, 2)
-        .Valor(BaseCalculoICMS, 16, 2)
+        .Valor("Quantidade", Quantidade, 13, 3)
+        .Valor("Valor acumulado do produto", Valor, 16, 2)
+        .Valor("Base de cálculo do ICMS", BaseCalculoICMS, 16, 2)
         .Esquerda(Prepara(campo_, Aliquota, Nada), 4, ' ')
         .Brancos(54);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 // ---------------------------------------------------------------- 61, 61R, 74, 75
 
-void tSintegra::Registro61(int Modelo, std::string_view Serie, sintegra::Data DataEmissao,
-                           int NumeroInicial, int NumeroFinal, double ValorTotal,
-                           double BaseCalculoICMS, double ValorICMS,
-                           double IsentaNaoTributada, double Outras, double Aliquota) {
+void tSintegra::Registro61(std::int64_t Modelo, std::string_view Serie,
+                           sintegra::Data DataEmissao, std::int64_t NumeroInicial,
+                           std::int64_t NumeroFinal, double ValorTotal, double BaseCalculoICMS,
+                           double ValorICMS, double IsentaNaoTributada, double Outras,
+                           double Aliquota) {
     ++qtd61_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("61")
-        .Brancos(14)
+    Linha l = NovaLinha("61");
+    l.Brancos(14)
         .Brancos(14)
         .Data(DataEmissao)
-        .Inteiro(Modelo, 2)
+        .Inteiro("Modelo", Modelo, 2)
         .Esquerda(Prepara(campo_, Serie, Nada), 3, ' ')
         .Brancos(2)
-        .Inteiro(NumeroInicial, 6)
-        .Inteiro(NumeroFinal, 6)
-        .Valor(ValorTotal, 13, 2)
-        .Valor(BaseCalculoICMS, 13, 2)
-        .Valor(ValorICMS, 12, 2)
-        .Valor(IsentaNaoTributada, 13, 2)
-        .Valor(Outras, 13, 2)
-        .Valor(Aliquota, 4, 2)
+        .Inteiro("Número inicial de ordem", NumeroInicial, 6)
+        .Inteiro("Número final de ordem", NumeroFinal, 6)
+        .Valor("Valor total", ValorTotal, 13, 2)
+        .Valor("Base de cálculo do ICMS", BaseCalculoICMS, 13, 2)
+        .Valor("Valor do ICMS", ValorICMS, 12, 2)
+        .Valor("Isenta ou não tributada", IsentaNaoTributada, 13, 2)
+        .Valor("Outras", Outras, 13, 2)
+        .Valor("Alíquota", Aliquota, 4, 2)
         .Brancos(1);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
-void tSintegra::Registro61R(int Mes, int Ano, std::string_view CodigoProduto,
+void tSintegra::Registro61R(std::int64_t Mes, std::int64_t Ano, std::string_view CodigoProduto,
                             double Quantidade, double Valor, double BaseCalculoICMS,
                             double Aliquota) {
     ++qtd61_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("61")
-        .Fixo("R")
-        .Inteiro(Mes, 2)
-        .InteiroEsquerda(Ano, 4, ' ')
+    Linha l = NovaLinha("61R");
+    l.Inteiro("Mês de emissão", Mes, 2)
+        .InteiroEsquerda("Ano de emissão", Ano, 4, ' ')
         .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
-        .Valor(Quantidade, 13, 3)
-        .Valor(Valor, 16, 2)
-        .Valor(BaseCalculoICMS, 16, 2)
-        .Valor(Aliquota, 4, 2)
+        .Valor("Quantidade", Quantidade, 13, 3)
+        .Valor("Valor bruto", Valor, 16, 2)
+        .Valor("Base de cálculo do ICMS", BaseCalculoICMS, 16, 2)
+        .Valor("Alíquota", Aliquota, 4, 2)
         .Brancos(54);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro74(std::string_view CodigoProduto, sintegra::Data DataInventario,
                            std::string_view UF, double Quantidade, double Valor) {
     ++qtd74_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("74")
-        .Data(DataInventario)
+    Linha l = NovaLinha("74");
+    l.Data(DataInventario)
         .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
-        .Valor(Quantidade, 13, 3)
-        .Valor(Valor, 13, 2)
+        .Valor("Quantidade do produto", Quantidade, 13, 3)
+        .Valor("Valor do produto", Valor, 13, 2)
         .Fixo("1")   // goods owned and held by the informant
         .Zeros(14)
         .Brancos(14)
         .Esquerda(Prepara(campo_, UF, Nada), 2, ' ')
         .Brancos(45);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro75(std::string_view CodigoProduto, std::string_view CodigoNCM,
@@ -512,19 +523,18 @@ void tSintegra::Registro75(std::string_view CodigoProduto, std::string_view Codi
                            double ReducaoBaseCalculoICMS, double BaseCalculoICMSST) {
     ++qtd75_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("75")
-        .Data(DataInicial)
+    Linha l = NovaLinha("75");
+    l.Data(DataInicial)
         .Data(DataFinal)
         .Esquerda(Prepara(campo_, CodigoProduto, Nada), 14, ' ')
         .Direita(Prepara(campo_, CodigoNCM, Nada), 8, ' ')
         .Esquerda(Prepara(campo_, Descricao, Nada), 53, ' ')
         .Esquerda(Prepara(campo_, Unidade, Nada), 6, ' ')
-        .Valor(AliquotaIPI, 5, 2)
-        .Valor(AliquotaICMS, 4, 2)
-        .Valor(ReducaoBaseCalculoICMS, 5, 2)
-        .Valor(BaseCalculoICMSST, 13, 2);
-    GravaLinha(l.Texto());
+        .Valor("Alíquota do IPI", AliquotaIPI, 5, 2)
+        .Valor("Alíquota do ICMS", AliquotaICMS, 4, 2)
+        .Valor("Redução da base de cálculo do ICMS", ReducaoBaseCalculoICMS, 5, 2)
+        .Valor("Base de cálculo do ICMS de substituição tributária", BaseCalculoICMSST, 13, 2);
+    GravaLinha(l);
 }
 
 // ---------------------------------------------------------------- 88
@@ -532,15 +542,13 @@ void tSintegra::Registro75(std::string_view CodigoProduto, std::string_view Codi
 void tSintegra::Registro88SF() {
     ++qtd88_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("88")
-        .Fixo("SF")
-        .Esquerda(FornecedorNome, 35, ' ')
+    Linha l = NovaLinha("88SF");
+    l.Esquerda(FornecedorNome, 35, ' ')
         .Fixo(FornecedorCNPJ)
         .Fixo(FornecedorTelefones)
         .Esquerda(FornecedorEmail, 50, ' ')
         .Fixo("1");
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro88EC(std::string_view NomeResponsavel, std::string_view CPF,
@@ -548,42 +556,40 @@ void tSintegra::Registro88EC(std::string_view NomeResponsavel, std::string_view 
                              std::string_view Email, std::string_view Indicador) {
     ++qtd88_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("88")
-        .Fixo("EC")
-        .Esquerda(Prepara(campo_, NomeResponsavel, Nada), 39, ' ')
+    Linha l = NovaLinha("88EC");
+    l.Esquerda(Prepara(campo_, NomeResponsavel, Nada), 39, ' ')
         .Direita(Prepara(campo_, CPF, Digitos), 11, '0')
-        .Esquerda(Prepara(campo_, CRC, Nada), 10, ' ')
-        .Esquerda(Prepara(campo_, Telefone, Digitos), 11, '0')
+        .Esquerda(Prepara(campo_, CRC, Nada), 10, ' ');
+    // DDD and number joined, like the fax of record 10: a DDD with its leading
+    // zero and a nine-digit number make twelve digits, and the zero goes.
+    Prepara(campo_, Telefone, Digitos);
+    UltimosCaracteres(campo_, 11);
+    l.Esquerda(campo_, 11, '0')
         .Esquerda(Prepara(campo_, Email, Nada), 50, ' ')
         .Esquerda(Prepara(campo_, Indicador, Nada), 1, ' ');
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro88SME(std::string_view CNPJ, std::string_view InscricaoEstadual) {
     ++qtd88_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("88")
-        .Fixo("SME")
-        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+    Linha l = NovaLinha("88SME");
+    l.Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
         .Direita(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, '0')
         .Esquerda(Prepara(campo_, "SEM MOVIMENTO DE ENTRADAS", Nada), 34, ' ')
         .Brancos(59);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 void tSintegra::Registro88SMS(std::string_view CNPJ, std::string_view InscricaoEstadual) {
     ++qtd88_;
     ++qtdTotal_;
-    Linha l;
-    l.Fixo("88")
-        .Fixo("SMS")
-        .Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
+    Linha l = NovaLinha("88SMS");
+    l.Direita(Prepara(campo_, CNPJ, SemPontuacao), 14, '0')
         .Direita(Prepara(campo_, InscricaoEstadual, SemPontuacao), 14, '0')
         .Esquerda(Prepara(campo_, "SEM MOVIMENTO DE SAÍDAS", Nada), 34, ' ')
         .Brancos(59);
-    GravaLinha(l.Texto());
+    GravaLinha(l);
 }
 
 }  // namespace sintegra

@@ -8,6 +8,15 @@
 // Text arguments are UTF-8. Each text field is converted to Windows-1252 before
 // it is aligned and cut, so widths are counted in Windows-1252 characters.
 //
+// A number is never cut nor written with a sign inside a field: an amount with
+// more digits than its field, or an integer that is negative or too long
+// (counters, coupon and item numbers, also the item number of record 54 and the
+// equipment number of 60M, which arrive as text of digits), raises
+// ErroValorCampo and nothing of that record is written. Amounts are written as
+// their absolute value. Text fields keep their rules: a longer text keeps its
+// first characters (the document number of 50 and 54 its last six, the fax of
+// 10 and the telephone of 88EC their last digits).
+//
 // The file is written into a temporary file beside the target and moved onto
 // the target name only by FechaArquivo; a run that fails half-way never leaves
 // a truncated file under the real name, and an earlier file of that name stays
@@ -25,11 +34,35 @@ namespace sintegra {
 
 using Data = std::chrono::year_month_day;
 
+class Linha;  // one record being assembled (Campos.h)
+
 // A write, close or move failure of the output file. The text names the file
 // and the system's reason.
 class ErroArquivo : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A number that its field cannot hold: it has more digits than the field, or
+// it is a negative integer (an integer field has no place for a sign). The
+// writer refuses it rather than cut it; the text names the record, the field
+// with its positions, the value and the reference set by DefineReferencia.
+class ErroValorCampo : public std::runtime_error {
+public:
+    ErroValorCampo(std::string registro, std::string campo, int posicaoInicial,
+                   int posicaoFinal, std::string valor, std::string referencia,
+                   const std::string& problema);
+
+    const std::string& Registro() const { return registro_; }      // "60M"
+    const std::string& Campo() const { return campo_; }            // as the layout names it
+    int PosicaoInicial() const { return posicaoInicial_; }
+    int PosicaoFinal() const { return posicaoFinal_; }
+    const std::string& Valor() const { return valor_; }            // Brazilian form: 1.234,56
+    const std::string& Referencia() const { return referencia_; }  // may be empty
+
+private:
+    std::string registro_, campo_, valor_, referencia_;
+    int posicaoInicial_, posicaoFinal_;
 };
 
 // Public text operations of the writer, also used by the export stages.
@@ -65,18 +98,24 @@ public:
 
     std::string MensagemFalhaCriacao() const;
 
+    // What the next records are written for ("nota 123 (movimento 45)",
+    // "redução Z do ECF 1 de 15/03/2010", "produto 7"): an ErroValorCampo
+    // names it. It stays until it is set again; empty names nothing.
+    void DefineReferencia(std::string texto) { referencia_ = std::move(texto); }
+    const std::string& Referencia() const { return referencia_; }
+
     // Records 10, 11 and 90.
     void Registro10(std::string_view CNPJ, std::string_view InscricaoEstadual,
                     std::string_view NomeContribuinte, std::string_view Municipio,
                     std::string_view UF, std::string_view Fax, Data DataInicial,
-                    Data DataFinal, int CodigoEstrutura, int CodigoNatureza,
-                    int CodigoFinalidade);
+                    Data DataFinal, std::int64_t CodigoEstrutura,
+                    std::int64_t CodigoNatureza, std::int64_t CodigoFinalidade);
     void Registro11(std::string_view Logradouro, std::string_view Numero,
                     std::string_view Complemento, std::string_view Bairro,
                     std::string_view CEP, std::string_view NomeContato,
                     std::string_view Telefone);
     void Registro90(std::string_view CNPJ, std::string_view InscricaoEstadual,
-                    std::string_view TipoTotalizado, int Total);
+                    std::string_view TipoTotalizado, std::int64_t Total);
 
     // Records 50 and 54.
     void Registro50(std::string_view CNPJ, std::string_view InscricaoEstadual,
@@ -95,8 +134,9 @@ public:
 
     // Records 60M, 60A, 60D, 60I and 60R.
     void Registro60M(std::string_view NumeroSerie, std::string_view NumeroOrdem,
-                     Data DataEmissao, std::string_view ModeloDocumento, int COOInicial,
-                     int COOFinal, int ContadorReducaoZ, int ContadorReinicioOperacao,
+                     Data DataEmissao, std::string_view ModeloDocumento,
+                     std::int64_t COOInicial, std::int64_t COOFinal,
+                     std::int64_t ContadorReducaoZ, std::int64_t ContadorReinicioOperacao,
                      double VendaBruta, double GrandeTotal);
     void Registro60A(std::string_view NumeroSerie, std::string_view Aliquota,
                      Data DataEmissao, double Valor);
@@ -105,7 +145,8 @@ public:
                      double Valor, double BaseCalculoICMS, double ValorICMS);
     void Registro60I(std::string_view NumeroSerie, std::string_view ModeloDocumento,
                      Data DataEmissao, std::string_view CodigoProduto,
-                     std::string_view Aliquota, int NumeroDocumento, int NumeroItem,
+                     std::string_view Aliquota, std::int64_t NumeroDocumento,
+                     std::int64_t NumeroItem,
                      double Quantidade, double Valor, double BaseCalculoICMS,
                      double ValorICMS);
     void Registro60R(std::string_view MesAno, std::string_view CodigoProduto,
@@ -113,11 +154,12 @@ public:
                      double BaseCalculoICMS);
 
     // Records 61, 61R, 74 and 75.
-    void Registro61(int Modelo, std::string_view Serie, Data DataEmissao,
-                    int NumeroInicial, int NumeroFinal, double ValorTotal,
+    void Registro61(std::int64_t Modelo, std::string_view Serie, Data DataEmissao,
+                    std::int64_t NumeroInicial, std::int64_t NumeroFinal, double ValorTotal,
                     double BaseCalculoICMS, double ValorICMS, double IsentaNaoTributada,
                     double Outras, double Aliquota);
-    void Registro61R(int Mes, int Ano, std::string_view CodigoProduto, double Quantidade,
+    void Registro61R(std::int64_t Mes, std::int64_t Ano, std::string_view CodigoProduto,
+                     double Quantidade,
                      double Valor, double BaseCalculoICMS, double Aliquota);
     void Registro74(std::string_view CodigoProduto, Data DataInventario,
                     std::string_view UF, double Quantidade, double Valor);
@@ -149,7 +191,8 @@ public:
     const std::string& NomeArquivoTemporario() const { return nomeTemporario_; }
 
 private:
-    void GravaLinha(const char* linha);  // 126 bytes, CR LF appended
+    Linha NovaLinha(std::string_view registro) const;
+    void GravaLinha(const Linha& linha);  // its 126 bytes, CR LF appended
     void Descarrega();
     [[noreturn]] void FalhaGravacao(const char* acao, int erro) const;
 
@@ -162,6 +205,7 @@ private:
     std::string buffer_;
     std::size_t usado_ = 0;
     std::string campo_;  // scratch for the field being converted
+    std::string referencia_;
 };
 
 }  // namespace sintegra

@@ -105,18 +105,20 @@ TEST(ArquivoTest, LinhasSaoSempre126MaisCRLF) {
     ASSERT_TRUE(s.AbreArquivo("L.TXT"));
     const std::string longo(300, 'X');
     const std::string acentos = "ÇÃÉÍÓÚ€✓\r\n";
+    // Texts of every length; numbers as large as their fields hold.
     for (const auto& t : {std::string(), longo, acentos}) {
-        s.Registro10(t, t, t, t, t, t, D(2010, 3, 1), D(2010, 3, 31), -5, 12, 3);
+        s.Registro10(t, t, t, t, t, t, D(2010, 3, 1), D(2010, 3, 31), 9, 9, 0);
         s.Registro11(t, t, t, t, t, t, t);
-        s.Registro50(t, t, D(2010, 3, 1), t, t, t, t, t, t, -1e15, 1e30, 0, 0, 0, 1e6, t);
-        s.Registro54(t, t, t, t, t, t, t, t, 1e20, 0, 0, 0, 0, 0, 123.456);
-        s.Registro60M(t, t, D(2010, 3, 1), t, -1, 2147483647, 0, 0, 0, 0);
+        s.Registro50(t, t, D(2010, 3, 1), t, t, t, t, t, t, -99999999999.99, 99999999999.994, 0,
+                     0, 0, 99.99, t);
+        s.Registro54(t, t, t, t, t, t, t, t, 99999999.999, 0, 0, 0, 0, 0, 99.994);
+        s.Registro60M(t, t, D(2010, 3, 1), t, 0, 999999, 0, 999, 0, 99999999999999.99);
         s.Registro60A(t, t, D(2010, 3, 1), 0);
         s.Registro60D(t, t, D(2010, 3, 1), t, 0, 0, 0, 0);
-        s.Registro60I(t, t, D(2010, 3, 1), t, t, -2147483647, 0, 0, 0, 0, 0);
+        s.Registro60I(t, t, D(2010, 3, 1), t, t, 999999, 999, 0, 0, 0, 0);
         s.Registro60R(t, t, t, 0, 0, 0);
-        s.Registro61(-1, t, D(2010, 3, 1), 0, 0, 0, 0, 0, 0, 0, 0);
-        s.Registro61R(123, 20100, t, 0, 0, 0, 0);
+        s.Registro61(99, t, D(2010, 3, 1), 0, 999999, 0, 0, 0, 0, 0, 0);
+        s.Registro61R(12, 201, t, 0, 0, 0, 0);
         s.Registro74(t, D(2010, 3, 1), t, 0, 0);
         s.Registro75(t, t, D(2010, 3, 1), D(2010, 3, 1), t, t, 0, 0, 0, 0);
         s.Registro88EC(t, t, t, t, t, t);

@@ -22,12 +22,16 @@ struct CasoValor {
 
 class ValorTest : public ::testing::TestWithParam<CasoValor> {};
 
+// The field just written after the two-character code of a record 75.
+std::string Escrito(const Linha& l) {
+    return std::string(l.Texto() + 2, static_cast<std::size_t>(l.Posicao() - 2));
+}
+
 TEST_P(ValorTest, ArredondaComoSeLe) {
     const auto& c = GetParam();
-    Linha l;
-    l.Valor(c.valor, c.largura, c.decimais);
-    EXPECT_EQ(std::string(l.Texto(), static_cast<std::size_t>(l.Posicao())), c.esperado)
-        << c.valor << " with " << c.decimais << " decimals";
+    Linha l("75");
+    l.Valor("Valor", c.valor, c.largura, c.decimais);
+    EXPECT_EQ(Escrito(l), c.esperado) << c.valor << " with " << c.decimais << " decimals";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -43,23 +47,37 @@ INSTANTIATE_TEST_SUITE_P(
         CasoValor{0, 2, 13, "0000000000000"}, CasoValor{-12.5, 2, 13, "0000000001250"},
         CasoValor{1500.75, 2, 12, "000000150075"}, CasoValor{17, 2, 4, "1700"},
         CasoValor{7.5, 2, 4, "0750"}, CasoValor{3, 3, 11, "00000003000"},
-        // a full field, and a larger amount that keeps its leftmost digits
+        // fields filled exactly, also when rounding stops just short of a new digit
         CasoValor{99999999999.99, 2, 13, "9999999999999"},
-        CasoValor{123456789012.34, 2, 13, "1234567890123"},
-        // extremes: large, tiny, not a number
-        CasoValor{1e20, 2, 4, "1000"}, CasoValor{1e-300, 2, 4, "0000"},
-        CasoValor{0.0 / 0.0, 2, 4, "0000"}, CasoValor{123456789.123456789, 3, 13,
-                                                       "0123456789123"}));
+        CasoValor{-99999999999.99, 2, 13, "9999999999999"},
+        CasoValor{99999999999.994, 2, 13, "9999999999999"},
+        CasoValor{9999999999.999, 3, 13, "9999999999999"}, CasoValor{99.99, 2, 4, "9999"},
+        CasoValor{99.994, 2, 4, "9999"},
+        // more digits than 15 significant ones carry: none is lost or made up
+        CasoValor{99999999999999.98, 2, 16, "9999999999999998"},
+        CasoValor{12345678901234.56, 2, 16, "1234567890123456"},
+        // extremes: tiny, many digits
+        CasoValor{1e-300, 2, 4, "0000"}, CasoValor{123456789.123456789, 3, 13,
+                                                   "0123456789123"}));
 
 // An independent reference for rule 5: the value printed with 15 significant
-// digits, then rounded half up on the decimal text.
+// digits (from 10^15 units of the last decimal up, with the fewest digits that
+// read back as the same value), then rounded half up on the decimal text.
 std::string Referencia(double v, int decimais, int largura) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
+    const double absoluto = std::fabs(v);
+    int precisao = 14;
+    if (absoluto * std::pow(10.0, decimais) >= 1e15)
+        for (precisao = 0; precisao < 17; ++precisao) {
+            std::snprintf(buf, sizeof buf, "%.*e", precisao, absoluto);
+            if (std::strtod(buf, nullptr) == absoluto) break;
+        }
+    std::snprintf(buf, sizeof buf, "%.*e", precisao, absoluto);
     std::string digitos;
     const char* p = buf;
     for (; *p != 'e'; ++p)
         if (*p != '.') digitos += *p;
+    const int m = static_cast<int>(digitos.size());
     const int expoente = std::atoi(p + 1);
     const int inteiros = expoente + 1 + decimais;  // digits before the point after scaling
     std::string resultado;
@@ -67,8 +85,8 @@ std::string Referencia(double v, int decimais, int largura) {
     if (inteiros <= 0) {
         resultado = "0";
         sobe = inteiros == 0 && digitos[0] >= '5';
-    } else if (inteiros >= 15) {
-        resultado = digitos + std::string(static_cast<std::size_t>(inteiros - 15), '0');
+    } else if (inteiros >= m) {
+        resultado = digitos + std::string(static_cast<std::size_t>(inteiros - m), '0');
         sobe = false;
     } else {
         resultado = digitos.substr(0, static_cast<std::size_t>(inteiros));
@@ -85,7 +103,9 @@ std::string Referencia(double v, int decimais, int largura) {
     resultado.erase(0, std::min(resultado.find_first_not_of('0'), resultado.size() - 1));
     if (static_cast<int>(resultado.size()) < decimais + 1)
         resultado.insert(0, static_cast<std::size_t>(decimais + 1) - resultado.size(), '0');
-    return AlinhaDireita(resultado, largura, '0');
+    if (static_cast<int>(resultado.size()) < largura)
+        resultado.insert(0, static_cast<std::size_t>(largura) - resultado.size(), '0');
+    return resultado;  // longer than `largura` when the value does not fit
 }
 
 TEST(ValorReferenciaTest, ConcordaComAReferenciaInclusiveEmEmpates) {
@@ -118,11 +138,16 @@ TEST(ValorReferenciaTest, ConcordaComAReferenciaInclusiveEmEmpates) {
                 break;
         }
         if (i % 7 == 0) v = -v;
-        Linha l;
-        l.Valor(v, 16, decimais);
-        const std::string obtido(l.Texto(), 16);
         const std::string esperado = Referencia(v, decimais, 16);
-        if (obtido != esperado) {
+        Linha l("75");
+        std::string obtido;
+        try {
+            l.Valor("Valor", v, 16, decimais);
+            obtido = Escrito(l);
+        } catch (const ErroValorCampo&) {
+            obtido = "recusado";
+        }
+        if (obtido != (esperado.size() > 16 ? "recusado" : esperado)) {
             ++divergencias;
             ADD_FAILURE() << std::setprecision(17) << v << " with " << decimais
                           << " decimals: " << obtido << " expected " << esperado;
@@ -147,6 +172,35 @@ TEST(Windows1252Test, ConverteCadaCaractere) {
     for (const auto& c : casos) EXPECT_EQ(ParaWindows1252(c.utf8), c.esperado) << c.utf8;
 }
 
+TEST(Windows1252Test, CadaByteLidoComoOWindowsOLe) {
+    EXPECT_EQ(Windows1252ParaUnicode('A'), U'A');
+    EXPECT_EQ(Windows1252ParaUnicode(0x80), U'€');
+    EXPECT_EQ(Windows1252ParaUnicode(0x96), U'–');
+    EXPECT_EQ(Windows1252ParaUnicode(0x9F), U'Ÿ');
+    EXPECT_EQ(Windows1252ParaUnicode(0x81), char32_t{0x81});  // undefined by the code page
+    EXPECT_EQ(Windows1252ParaUnicode(0xCD), U'Í');
+    // Every character read from a byte is written back as that byte, save
+    // controls, which become blanks, and the undefined five, which are no text.
+    for (int b = 0; b < 256; ++b) {
+        const char32_t c = Windows1252ParaUnicode(static_cast<unsigned char>(b));
+        std::string utf8;
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        const bool controle = b < 0x20 || b == 0x7F;
+        const bool indefinido = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        const std::string esperado(1, controle ? ' ' : indefinido ? '?' : static_cast<char>(b));
+        EXPECT_EQ(ParaWindows1252(utf8), esperado) << "byte " << b;
+    }
+}
+
 TEST(TextoTest, RemovePontuacaoTiraSoOsSeisSinais) {
     EXPECT_EQ(RemovePontuacao("12.345.678/0001-95"), "12345678000195");
     EXPECT_EQ(RemovePontuacao("a_b|c,d e"), "abcd e");
@@ -161,16 +215,32 @@ TEST(TextoTest, AlinhaDireitaPreencheOuCorta) {
     EXPECT_EQ(AlinhaDireita("ÉÇÃ", 2, ' '), "ÉÇ");
 }
 
-TEST(LinhaTest, InteiroMantemSinal) {
-    Linha l;
-    l.Inteiro(7, 6).Inteiro(1234567, 6).Inteiro(-5, 4).InteiroEsquerda(2010, 4, ' ');
-    EXPECT_EQ(std::string(l.Texto(), 20), "000007123456" "00-5" "2010");
+TEST(LinhaTest, InteiroPreencheAteAbrangerOCampo) {
+    Linha l("75");
+    l.Inteiro("A", 7, 6).Inteiro("B", 999999, 6).Inteiro("C", 0, 3).InteiroEsquerda("D", 201, 4, ' ');
+    EXPECT_EQ(Escrito(l), "000007" "999999" "000" "201 ");
 }
 
-TEST(LinhaTest, CampoAlemDaLinhaEErroDoPrograma) {
-    Linha l;
-    l.Brancos(120);
-    EXPECT_THROW(l.Brancos(7), std::logic_error);
+// A record is written only when its fields fill exactly its 126 characters;
+// anything else is a fault of the program, raised before a byte is written.
+TEST(LinhaTest, SoUmRegistroCompletoSeGrava) {
+    Linha curta("60R");
+    curta.Brancos(122);
+    EXPECT_THROW(curta.Completa(), std::logic_error);
+    Linha completa("60R");
+    completa.Brancos(123);
+    EXPECT_EQ(completa.Completa(), completa.Texto());
+    EXPECT_THROW(completa.Brancos(1), std::logic_error);
+}
+
+TEST(TextoValorTest, FormaBrasileira) {
+    EXPECT_EQ(TextoValor(1e14, 2), "100.000.000.000.000,00");
+    EXPECT_EQ(TextoValor(99999999999.995, 2), "99.999.999.999,995");
+    EXPECT_EQ(TextoValor(-1234.5, 2), "-1.234,50");
+    EXPECT_EQ(TextoValor(0.1 + 0.2, 3), "0,300");
+    EXPECT_EQ(TextoValor(0, 2), "0,00");
+    EXPECT_EQ(TextoValor(1e300, 2), "1,00000000000000e+300");
+    EXPECT_EQ(TextoValor(0.0 / 0.0, 2), "NaN");
 }
 
 // The machine's locale must never change the file: run the writer under a

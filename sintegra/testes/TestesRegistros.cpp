@@ -83,7 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
                                       D(2010, 3, 5), D(2010, 3, 5), 3, 3, 1);
                      },
                      {{17, "ISENTO" + B(8)}, {31, std::string(35, 'N')}, {96, "SC"},
-                      {98, "0000000001"}}}),
+                      {98, "0000000001"}}},
+        // The suite keeps the DDD with its leading zero: the fax keeps its last ten digits.
+        CasoRegistro{"FaxComDDDDeTresDigitos",
+                     [](tSintegra& s) {
+                         s.Registro10("1", "", "", "", "SC", std::string("048") + "32223344",
+                                      D(2010, 3, 1), D(2010, 3, 31), 3, 3, 1);
+                     },
+                     {{96, "SC4832223344"}, {108, "20100301"}}}),
     NomeDoCaso);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -213,6 +220,11 @@ INSTANTIATE_TEST_SUITE_P(
                          s.Registro60M("X", "12", D(2010, 3, 5), "2", 0, 0, 0, 0, 0, 0);
                      },
                      {{12, "X" + B(19)}, {32, "012"}, {35, "02"}}},
+        CasoRegistro{"MNumeroDeOrdemComZerosAEsquerda",
+                     [](tSintegra& s) {
+                         s.Registro60M("X", "0001", D(2010, 3, 5), "2D", 0, 999999, 0, 999, 0, 0);
+                     },
+                     {{32, "0012D000000999999000000999"}}},
         CasoRegistro{"ACodigoFF",
                      [](tSintegra& s) { s.Registro60A("S1", "FF", D(2010, 3, 5), 10); },
                      {{1, "60A"}, {4, "20100305"}, {12, "S1" + B(18)}, {32, "F   "},
@@ -358,6 +370,11 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRegistro{"ECIndicadorLongoNaoDesalinha",
                      [](tSintegra& s) { s.Registro88EC("", "", "", "", "", "01"); },
                      {{5, B(39)}, {44, Z(11)}, {55, B(10)}, {65, Z(11)}, {126, "0"}}},
+        CasoRegistro{"ECTelefoneComDDDDeTresDigitosENoveNoNumero",
+                     [](tSintegra& s) {
+                         s.Registro88EC("", "", "", std::string("048") + "999887766", "", "1");
+                     },
+                     {{65, "48999887766"}, {76, B(50)}}},
         CasoRegistro{"SME",
                      [](tSintegra& s) { s.Registro88SME("12.345.678/0001-95", "ISENTO"); },
                      {{1, "88SME"},
