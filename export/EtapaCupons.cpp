@@ -28,7 +28,7 @@ void EscreveItensDoDia(ContextoExportacao& c, TConjuntoDados& d, TConjuntoDados&
                       produto,
                       CodigoAliquotaECF(i.Campo("SITUACAOTRIBUTARIA").Texto(),
                                         i.Campo("ALIQUOTAICMS").Real(), VarianteAliquota::Registro60DI),
-                      static_cast<int>(numero), static_cast<int>(i.Campo("CODSEQUENCIA").Inteiro()),
+                      numero, i.Campo("CODSEQUENCIA").Inteiro(),
                       i.Campo("QUANTIDADE").Real(), i.Campo("VALOR").Real(),
                       i.Campo("BASEICMS").Real(), i.Campo("VALORICMS").Real());
         c.CDSRegistro75.AcrescentaUmaVez(produto, i.Campo("NOMEPRODUTO").Texto(),
@@ -82,10 +82,10 @@ void EtapaCuponsECF(ContextoExportacao& c) {
         c.Referencia("redução Z do ECF " + serie + " de " + TextoData(dia));
         c.GeradorSintegra.Registro60M(
             serie, m.Campo("NUMEROECF").Texto(), dia, "2D",
-            static_cast<int>(m.Campo("COOINICIAL").Inteiro()),
-            static_cast<int>(m.Campo("COOFINAL").Inteiro()),
-            static_cast<int>(m.Campo("CONTREDUCAOZ").Inteiro()),
-            static_cast<int>(m.Campo("CONTREINICIO").Inteiro()), m.Campo("VENDABRUTA").Real(),
+            m.Campo("COOINICIAL").Inteiro(),
+            m.Campo("COOFINAL").Inteiro(),
+            m.Campo("CONTREDUCAOZ").Inteiro(),
+            m.Campo("CONTREINICIO").Inteiro(), m.Campo("VENDABRUTA").Real(),
             m.Campo("GRANDETOTAL").Real());
         a.Fecha();
         a.Parametro("CODIGO", m.Campo("COD60M").Inteiro());
@@ -136,10 +136,10 @@ void ExportaCupomPAF_ECF(ContextoExportacao& c) {
 
         c.GeradorSintegra.Registro60M(
             maquina, m.Campo("NUMERO_CAIXA").Texto(), dia, "2D",
-            static_cast<int>(InteiroOuErro(primeiro, "primeiro cupom", maquina)),
-            static_cast<int>(InteiroOuErro(coo.Campo("MAX").Texto(), "último cupom", maquina)),
-            static_cast<int>(InteiroOuErro(m.Campo("CRZ").Texto(), "contador de redução", maquina)),
-            static_cast<int>(InteiroOuErro(m.Campo("CRO").Texto(), "contador de reinício", maquina)),
+            InteiroOuErro(primeiro, "primeiro cupom", maquina),
+            InteiroOuErro(coo.Campo("MAX").Texto(), "último cupom", maquina),
+            InteiroOuErro(m.Campo("CRZ").Texto(), "contador de redução", maquina),
+            InteiroOuErro(m.Campo("CRO").Texto(), "contador de reinício", maquina),
             m.Campo("VENDA_BRUTA").Real(), m.Campo("GT").Real());
         for (a.Primeiro(); !a.Fim(); a.Proximo())
             c.GeradorSintegra.Registro60A(maquina, a.Campo("SituacaoTributaria").Texto(), dia,

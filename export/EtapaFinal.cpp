@@ -39,6 +39,7 @@ void EtapaFinal(ContextoExportacao& c) {
                        coluna("DDD") + coluna("TELEFONE"), coluna("EMAIL"), indicador);
         g.Registro88SF();
     }
+    c.Referencia("totais do arquivo");
     g.Registro90(cnpj, inscricao, "50", g.Qtd50());
     g.Registro90(cnpj, inscricao, "54", g.Qtd54());
     g.Registro90(cnpj, inscricao, "60", g.Qtd60());

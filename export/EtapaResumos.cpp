@@ -70,10 +70,10 @@ void EtapaNotasModelo2(ContextoExportacao& c) {
         if (!LeInteiro(modeloTexto, modelo))
             throw ErroConversaoExportacao("O modelo \"" + modeloTexto + "\" das notas da série " +
                                           n.Campo("SERIENF").Texto() + " não é um número.");
-        c.GeradorSintegra.Registro61(static_cast<int>(modelo), n.Campo("SERIENF").Texto(),
+        c.GeradorSintegra.Registro61(modelo, n.Campo("SERIENF").Texto(),
                                      n.Campo("DATAEMISSAONF").DataValor(),
-                                     static_cast<int>(n.Campo("NUMEROINICIAL").Inteiro()),
-                                     static_cast<int>(n.Campo("NUMEROFINAL").Inteiro()),
+                                     n.Campo("NUMEROINICIAL").Inteiro(),
+                                     n.Campo("NUMEROFINAL").Inteiro(),
                                      n.Campo("TOTALBRUTO").Real(), n.Campo("BASEICMS").Real(),
                                      n.Campo("VALORICMS").Real(), n.Campo("ISENTO").Real(),
                                      n.Campo("OUTROS").Real(), n.Campo("ALIQUOTAICMS").Real());
@@ -87,8 +87,8 @@ void EtapaNotasModelo2(ContextoExportacao& c) {
     for (r.Primeiro(); !r.Fim(); r.Proximo()) {
         const std::string produto = r.Campo("PRODUTO").Texto();
         c.Referencia("produto " + produto);
-        c.GeradorSintegra.Registro61R(static_cast<int>(r.Campo("MES").Inteiro()),
-                                      static_cast<int>(r.Campo("ANO").Inteiro()), produto,
+        c.GeradorSintegra.Registro61R(r.Campo("MES").Inteiro(),
+                                      r.Campo("ANO").Inteiro(), produto,
                                       r.Campo("QUANTIDADE").Real(), r.Campo("TOTALBRUTO").Real(),
                                       r.Campo("BASEICMS").Real(), r.Campo("ALIQUOTAICMS").Real());
         // Every product code of the file gets its record 75.

@@ -28,9 +28,14 @@ struct ContextoExportacao {
     bool Cancelado() const { return estado.CancelaExportacao.load(); }
     void Etapa(std::string nome) {
         etapa = std::move(nome);
-        referencia.clear();
+        Referencia({});
     }
-    void Referencia(std::string texto) { referencia = std::move(texto); }
+    // What the next rows read and records written are for; a refused value
+    // of the writer names it too.
+    void Referencia(std::string texto) {
+        referencia = std::move(texto);
+        GeradorSintegra.DefineReferencia(referencia);
+    }
     std::int64_t CodigoEmpresa() const { return opcoes.empresa; }
     std::string Empresa(const char* coluna) const {
         return dm.ClientEmpresaLocal.Campo(coluna).Texto();

@@ -26,8 +26,8 @@ TEST(DocumentosTest, CabecalhoDaEmpresa) {
     EXPECT_EQ(Campo(l10, 1, 30), "1011222333000181251000001     ");
     EXPECT_EQ(Campo(l10, 31, 65), "LOJA DE TESTES LTDA                ");
     EXPECT_EQ(Campo(l10, 66, 97), "BLUMENAU                      SC");
-    // DDD "047" and the fax's eight digits are eleven: the ten-digit field keeps the first ten.
-    EXPECT_EQ(Campo(l10, 98, 126), "0473333000" "20100301" "20100331" "331");
+    // DDD "047" and the fax's eight digits are eleven: the ten-digit field keeps the last ten.
+    EXPECT_EQ(Campo(l10, 98, 126), "4733330001" "20100301" "20100331" "331");
     const auto& l11 = r.linhas.at(1);
     EXPECT_EQ(Campo(l11, 1, 41), "11RUA DAS PALMEIRAS                 00010");
     EXPECT_EQ(Campo(l11, 79, 86), "89010000");
