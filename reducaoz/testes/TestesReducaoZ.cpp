@@ -653,6 +653,28 @@ TEST_F(ReducaoZTest, GravarDuranteUmaExportacao) {
     EXPECT_EQ(linhas.back().substr(0, 2), "90");
 }
 
+// The demo data: every printer's day with coupons has a typed-in reduction,
+// and each reduction's gross sale is the sum of its rate rows, so the demo
+// export's records 60M carry a real gross sale.
+TEST(DemoTest, UmaReducaoPorMaquinaEDiaComAVendaBrutaDasAliquotas) {
+    testes::BancoTeste demo({}, true);
+    auto dm = demo.Modulo();
+    auto conta = [&](const std::string& sql) {
+        TConjuntoDados c("QConta", "CDSConta", {sql}, {Inteiro("N")});
+        c.DefineConexao(&dm->SQLConnectionPRAXO);
+        c.Abre();
+        return c.Campo("N").Inteiro();
+    };
+    EXPECT_GT(conta("SELECT COUNT(*) AS N FROM SINTREG60M"), 0);
+    EXPECT_EQ(conta("SELECT COUNT(*) AS N FROM (SELECT DISTINCT E.CODEMPRESA, E.NUMSERIEMAQECF, E.DATAEMISSAOECF "
+                    "FROM ECF E WHERE NOT EXISTS (SELECT 1 FROM SINTREG60M M WHERE M.CODEMPRESA = E.CODEMPRESA "
+                    "AND M.SERIEECF = E.NUMSERIEMAQECF AND M.DATAEMISSAO = E.DATAEMISSAOECF))"),
+              0);
+    EXPECT_EQ(conta("SELECT COUNT(*) AS N FROM SINTREG60M M WHERE M.VENDABRUTA <> "
+                    "(SELECT COALESCE(SUM(A.VALOR), 0) FROM SINTREG60A A WHERE A.COD60M = M.COD60M)"),
+              0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
