@@ -99,7 +99,6 @@ TFrmReducaoZ::TFrmReducaoZ(TConexaoSQL& conexao, QWidget* pai)
     setObjectName("FrmReducaoZ");
     setWindowTitle(QString::fromUtf8("Informar Redução Z - ECF"));
     setModal(true);
-    setAttribute(Qt::WA_DeleteOnClose, false);  // the opener owns the window; closing discards it there
 
     // Period.
     GrpBxPeriodo = new QGroupBox(QString::fromUtf8("Período de Trabalho"), this);
@@ -408,14 +407,9 @@ std::optional<std::int64_t> TFrmReducaoZ::EmpresaEscolhida() const {
 
 void TFrmReducaoZ::MostraRegistro() {
     auto& r = Dados.CDSRegM;
-    auto inteiro = [&](const char* campo) {
-        const auto c = r.Campo(campo);
-        return c.Nulo() ? QString() : QString::number(c.Inteiro());
-    };
-    auto valor = [&](const char* campo) {
-        const auto c = r.Campo(campo);
-        return c.Nulo() ? QString() : FormataValor(c.Real());
-    };
+    // Numbers show 0 rather than blank.
+    auto inteiro = [&](const char* campo) { return QString::number(r.Campo(campo).Inteiro()); };
+    auto valor = [&](const char* campo) { return FormataValor(r.Campo(campo).Real()); };
     RxDbCbEdtNumeroSerie->setText(Q(r.Campo("SERIEECF").Texto()));
     RxDbClcNumero->setText(inteiro("NUMEROECF"));
     DbdtEdtData->setText(r.Campo("DATAEMISSAO").Nulo() ? QString() : Q(TextoData(r.Campo("DATAEMISSAO").DataValor())));
@@ -429,15 +423,15 @@ void TFrmReducaoZ::MostraRegistro() {
 
 void TFrmReducaoZ::GuardaEdicoes() {
     auto& r = Dados.CDSRegM;
+    // A number cleared by the user is 0, as the edit shows it.
     auto inteiro = [&](const char* campo, QLineEdit* e) {
-        const QString t = e->text().trimmed();
-        r.DefineValor(campo, t.isEmpty() ? Valor{} : Valor{std::int64_t{t.toLongLong()}});
+        r.DefineValor(campo, std::int64_t{e->text().trimmed().toLongLong()});
     };
     auto valor = [&](const char* campo, QLineEdit* e) {
         double v = 0;
         if (!LeValor(e->text(), v))
             throw std::runtime_error("'" + S(e->text()) + "' não é um valor válido.");
-        r.DefineValor(campo, e->text().trimmed().isEmpty() ? Valor{} : Valor{v});
+        r.DefineValor(campo, v);
     };
     const QString serie = RxDbCbEdtNumeroSerie->text();
     r.DefineValor("SERIEECF", serie.isEmpty() ? Valor{} : Valor{S(serie)});

@@ -227,8 +227,7 @@ TEST_F(ReducaoZTest, NovoComESemMaquinaEscolhida) {
     EXPECT_EQ(j->PgCntrlPrincipal->currentWidget(), j->TbShtDetalhes);
     EXPECT_FALSE(j->GrpBxBotoes->isEnabled());
     EXPECT_EQ(j->RxDbCbEdtNumeroSerie->text(), "");
-    EXPECT_EQ(j->RxDbClcNumero->text(), "");
-    for (auto* e : {j->RxDbClcPrimeiroCupom, j->RxDbclcEdtUltimoCupom, j->RxDbClcEdtContadorReducao,
+    for (auto* e : {j->RxDbClcNumero, j->RxDbClcPrimeiroCupom, j->RxDbclcEdtUltimoCupom, j->RxDbClcEdtContadorReducao,
                     j->RxDbClcContadorReinicio})
         EXPECT_EQ(e->text(), "0") << e->objectName().toStdString();
     EXPECT_EQ(j->RxDbClcEdtVendaBruta->text(), "0,00");
