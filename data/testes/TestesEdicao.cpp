@@ -265,18 +265,18 @@ TEST_F(EdicaoTest, InteirosDe64BitsNaoSaoCortados) {
     for (c.Primeiro(); !c.Fim(); c.Proximo()) lidos.push_back(c.Campo("V").Inteiro());
     EXPECT_EQ(lidos, (std::vector<std::int64_t>{1, 7, 4294967298LL, -9000000000000LL, 7}));
 
-    // A parameter compared with an INTEGER column: 2^32 + 2 is not 2.
+    // A parameter of an INTEGER column: 2^32 + 2 is refused by the engine,
+    // where a cut to 32 bits would have looked up 2.
     TConjuntoDados p("QParametro", "CDSParametro", {"SELECT COUNT(*) AS N FROM UNIDADE WHERE CODUNIDADE = :C"},
                      {Inteiro("N")});
     p.DefineConexao(&dm->SQLConnectionPRAXO);
     p.Parametro("C", std::int64_t{4294967298LL});
-    bool recusado = false;
     try {
         p.Abre();
+        ADD_FAILURE() << "found " << p.Campo("N").Inteiro();
     } catch (const fb::ErroBanco& e) {
-        recusado = std::string(e.what()).find("overflow") != std::string::npos;
+        EXPECT_NE(std::string(e.what()).find("overflow"), std::string::npos) << e.what();
     }
-    EXPECT_TRUE(recusado || p.Campo("N").Inteiro() == 0);
     // And a parameter of a BIGINT expression keeps every digit.
     TConjuntoDados eco("QEco", "CDSEco", {"SELECT CAST(:V AS BIGINT) + 0 AS V FROM RDB$DATABASE"}, {Inteiro("V")});
     eco.DefineConexao(&dm->SQLConnectionPRAXO);
