@@ -170,6 +170,8 @@ TFrmReducaoZ::TFrmReducaoZ(TConexaoSQL& conexao, QWidget* pai)
     RxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RxDBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     RxDBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    RxDBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    RxDBGrid1->verticalHeader()->hide();
     (new QVBoxLayout(TbShtConsulta))->addWidget(RxDBGrid1);
 
     // "Detalhes": the reduction's own values.
@@ -237,6 +239,10 @@ TFrmReducaoZ::TFrmReducaoZ(TConexaoSQL& conexao, QWidget* pai)
     RxDBGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RxDBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     RxDBGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
+    RxDBGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    RxDBGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    RxDBGrid2->verticalHeader()->hide();
+    RxDBGrid2->setMinimumHeight(140);
     SpeedButton1 = new QPushButton(GrpBxAliquotas);
     SpeedButton1->setObjectName("SpeedButton1");
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
@@ -296,7 +302,7 @@ TFrmReducaoZ::TFrmReducaoZ(TConexaoSQL& conexao, QWidget* pai)
     janela->addLayout(topo);
     janela->addWidget(PgCntrlPrincipal, 1);
     janela->addWidget(GrpBxBotoes);
-    resize(860, 600);
+    resize(900, 680);
 
     // No button is the dialog's default: Enter moves the focus (eventFilter).
     for (auto* b : findChildren<QPushButton*>()) {
