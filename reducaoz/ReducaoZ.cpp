@@ -466,7 +466,9 @@ void TFrmReducaoZ::showEvent(QShowEvent* evento) {
 
 // FormKeyPress: the window sees keys before its controls; Enter moves on as Tab does.
 bool TFrmReducaoZ::eventFilter(QObject* objeto, QEvent* evento) {
-    if (evento->type() == QEvent::KeyPress) {
+    const auto* controle = qobject_cast<QWidget*>(objeto);
+    // A combo's open list is a window of its own: there Enter picks the item.
+    if (evento->type() == QEvent::KeyPress && controle && controle->window() == this) {
         const auto* tecla = static_cast<QKeyEvent*>(evento);
         if ((tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter) &&
             !(tecla->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {

@@ -575,7 +575,7 @@ TEST_F(ReducaoZTest, EnterPassaAoProximoControle) {
     j->RxDbCbEdtNumeroSerie->setFocus();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(j->RxDbCbEdtNumeroSerie, &enter);
-    EXPECT_NE(Foco(), j->RxDbCbEdtNumeroSerie);
+    EXPECT_EQ(Foco(), j->RxDbClcNumero);
     EXPECT_TRUE(mensagens.mostradas.empty());
 }
 
