@@ -138,6 +138,7 @@ void TConjuntoDados::Coluna::Limpa() {
     valores.shrink_to_fit();
     codigos = {};
     inteiros.Limpa();
+    inteiros64.Limpa();
     reais.Limpa();
     nulos.clear();
     nulos.shrink_to_fit();
@@ -166,15 +167,17 @@ std::size_t TConjuntoDados::Coluna::Quantidade() const {
         case Forma::Codigo8: return codigo8.Quantidade();
         case Forma::Codigo16: return codigo16.Quantidade();
         case Forma::Inteiro32: return inteiros.Quantidade();
+        case Forma::Inteiro64: return inteiros64.Quantidade();
         case Forma::Real64: return reais.Quantidade();
         default: return 0;
     }
 }
 
-std::int32_t TConjuntoDados::Coluna::Inteiro(std::size_t linha) const {
+std::int64_t TConjuntoDados::Coluna::Inteiro(std::size_t linha) const {
     switch (forma) {
         case Forma::Codigo8: return valores[codigo8[linha]];
         case Forma::Codigo16: return valores[codigo16[linha]];
+        case Forma::Inteiro64: return inteiros64[linha];
         default: return inteiros[linha];
     }
 }
@@ -191,7 +194,34 @@ void TConjuntoDados::Coluna::ParaInteiros() {
     forma = Forma::Inteiro32;
 }
 
-void TConjuntoDados::Coluna::AcrescentaInteiro(std::int32_t v) {
+// A whole number that does not fit in 32 bits: every value in 64 bits.
+void TConjuntoDados::Coluna::ParaInteiros64() {
+    const std::size_t n = Quantidade();
+    for (std::size_t i = 0; i < n; ++i) inteiros64.Acrescenta(Inteiro(i));
+    codigo8.Limpa();
+    codigo16.Limpa();
+    inteiros.Limpa();
+    valores.clear();
+    valores.shrink_to_fit();
+    codigos = {};
+    forma = Forma::Inteiro64;
+}
+
+void TConjuntoDados::Coluna::AcrescentaInteiro(std::int64_t grande) {
+    if (forma == Forma::Inteiro64) {
+        inteiros64.Acrescenta(grande);
+        return;
+    }
+    if (grande < INT32_MIN || grande > INT32_MAX) {
+        if (forma == Forma::Real64) {
+            AcrescentaReal(static_cast<double>(grande) / static_cast<double>(Potencia10[def.casas]));
+            return;
+        }
+        ParaInteiros64();
+        inteiros64.Acrescenta(grande);
+        return;
+    }
+    const auto v = static_cast<std::int32_t>(grande);
     if (forma == Forma::Codigo8 || forma == Forma::Codigo16) {
         auto i = codigos.find(v);
         if (i == codigos.end()) {
@@ -231,6 +261,7 @@ void TConjuntoDados::Coluna::AcrescentaReal(double v) {
         codigo8.Limpa();
         codigo16.Limpa();
         inteiros.Limpa();
+        inteiros64.Limpa();
         valores.clear();
         codigos = {};
         forma = Forma::Real64;
@@ -254,7 +285,7 @@ double TConjuntoDados::Coluna::Real(std::size_t linha) const {
 
 std::size_t TConjuntoDados::Coluna::Bytes() const {
     return id16.Bytes() + id32.Bytes() + codigo8.Bytes() + codigo16.Bytes() + inteiros.Bytes() +
-           reais.Bytes() + valores.capacity() * 4 + codigos.size() * 24 + nulos.capacity() / 8;
+           inteiros64.Bytes() + reais.Bytes() + valores.capacity() * 4 + codigos.size() * 24 + nulos.capacity() / 8;
 }
 
 // ---------------------------------------------------------------- TCampo
@@ -271,6 +302,16 @@ std::int64_t TCampo::Inteiro() const {
     const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
     const std::size_t l = conjunto_->LinhaAtual();
     if (conjunto_->NuloEm(l, indice_)) return 0;
+    if (conjunto_->Editavel()) {
+        const Valor& v = conjunto_->ValorEditavel(l, indice_);
+        if (auto i = std::get_if<std::int64_t>(&v)) return *i;
+        if (auto d = std::get_if<double>(&v)) return std::llround(*d);
+        if (auto d = std::get_if<Data>(&v)) return DiasDesde1970(*d);
+        std::int64_t r;
+        const auto& t = std::get<std::string>(v);
+        if (!LeInteiroDeTexto(t, r)) throw ErroConversao("'" + t + "' is not a valid integer value");
+        return r;
+    }
     switch (c.def.tipo) {
         case TipoCampo::Inteiro:
         case TipoCampo::Pequeno:
@@ -293,6 +334,16 @@ double TCampo::Real() const {
     const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
     const std::size_t l = conjunto_->LinhaAtual();
     if (conjunto_->NuloEm(l, indice_)) return 0;
+    if (conjunto_->Editavel()) {
+        const Valor& v = conjunto_->ValorEditavel(l, indice_);
+        if (auto d = std::get_if<double>(&v)) return *d;
+        if (auto t = std::get_if<std::string>(&v)) {
+            double r;
+            if (!LeRealDeTexto(*t, r)) throw ErroConversao("'" + *t + "' is not a valid floating point value");
+            return r;
+        }
+        return static_cast<double>(Inteiro());
+    }
     switch (c.def.tipo) {
         case TipoCampo::Decimal:
             return c.Real(l);
@@ -312,7 +363,11 @@ Data TCampo::DataValor() const {
     const auto& c = conjunto_->colunas_[static_cast<std::size_t>(indice_)];
     const std::size_t l = conjunto_->LinhaAtual();
     if (conjunto_->NuloEm(l, indice_)) return Data{};
-    if (c.def.tipo == TipoCampo::Data) return DataDeDias(c.Inteiro(l));
+    if (conjunto_->Editavel()) {
+        if (auto d = std::get_if<Data>(&conjunto_->ValorEditavel(l, indice_))) return *d;
+    } else if (c.def.tipo == TipoCampo::Data) {
+        return DataDeDias(static_cast<std::int32_t>(c.Inteiro(l)));
+    }
     const std::string t = Texto();
     int d, m, a;
     if (std::sscanf(t.c_str(), "%d/%d/%d", &d, &m, &a) == 3) {
@@ -323,6 +378,10 @@ Data TCampo::DataValor() const {
 }
 
 // ---------------------------------------------------------------- TConjuntoDados
+
+void TCampo::Define(const Valor& valor) const {
+    const_cast<TConjuntoDados*>(conjunto_)->DefineValor(Nome(), valor);
+}
 
 TConjuntoDados::TConjuntoDados(std::string nomeConsulta, std::string nome,
                                std::vector<std::string> linhasSql,
@@ -454,7 +513,7 @@ void TConjuntoDados::Abre() {
                     }
                     case TipoCampo::Inteiro:
                     case TipoCampo::Pequeno:
-                        c.AcrescentaInteiro(nulo ? 0 : static_cast<std::int32_t>(fb::LeInteiro(r, origem)));
+                        c.AcrescentaInteiro(nulo ? 0 : fb::LeInteiro(r, origem));
                         break;
                     case TipoCampo::Data:
                         c.AcrescentaInteiro(nulo ? 0 : DiasDesde1970(fb::LeData(r, origem)));
@@ -490,6 +549,7 @@ void TConjuntoDados::Abre() {
     }
     transacao.Confirma();
     ativo_ = true;
+    if (Editavel()) PassaParaEditavel();
     AplicaFiltroEIndice();
     Primeiro();
 }
@@ -497,6 +557,10 @@ void TConjuntoDados::Abre() {
 void TConjuntoDados::Fecha() {
     ativo_ = false;
     LimpaLinhas();
+    linhasEditaveis_.clear();
+    removidas_.clear();
+    antesDaEdicao_.clear();
+    estado_ = EstadoConjunto::Navegando;
     cursor_ = 0;
     fim_ = true;
 }
@@ -514,6 +578,7 @@ void TConjuntoDados::VerificaAberto() const {
 
 int TConjuntoDados::QuantidadeRegistros() const {
     if (!ativo_) return 0;
+    if (Editavel()) return static_cast<int>(linhasEditaveis_.size());
     return static_cast<int>(todasVisiveis_ ? quantidade_ : visiveis_.size());
 }
 
@@ -546,18 +611,30 @@ std::size_t TConjuntoDados::LinhaAtual() const {
 
 bool TConjuntoDados::NuloEm(std::size_t linha, int coluna) const {
     if (linha == SemLinha) return true;  // an empty row set reads as NULLs
+    if (Editavel()) return std::holds_alternative<std::monostate>(ValorEditavel(linha, coluna));
     return colunas_[static_cast<std::size_t>(coluna)].Nulo(linha);
 }
 
 std::string_view TConjuntoDados::VistaEm(std::size_t linha, int coluna) const {
     const auto& c = colunas_[static_cast<std::size_t>(coluna)];
     if (c.def.tipo != TipoCampo::Texto || NuloEm(linha, coluna)) return {};
+    if (Editavel()) {
+        if (auto t = std::get_if<std::string>(&ValorEditavel(linha, coluna))) return *t;
+        return {};
+    }
     return TextoGuardado(c.Id(linha));
 }
 
 std::string TConjuntoDados::TextoEm(std::size_t linha, int coluna) const {
     if (NuloEm(linha, coluna)) return {};
     const auto& c = colunas_[static_cast<std::size_t>(coluna)];
+    if (Editavel()) {
+        const Valor& v = ValorEditavel(linha, coluna);
+        if (auto t = std::get_if<std::string>(&v)) return *t;
+        if (auto i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
+        if (auto d = std::get_if<double>(&v)) return TextoDeReal(*d);
+        return TextoDeData(std::get<Data>(v));
+    }
     switch (c.def.tipo) {
         case TipoCampo::Texto:
             return std::string(TextoGuardado(c.Id(linha)));
@@ -565,7 +642,7 @@ std::string TConjuntoDados::TextoEm(std::size_t linha, int coluna) const {
         case TipoCampo::Pequeno:
             return std::to_string(c.Inteiro(linha));
         case TipoCampo::Data:
-            return TextoDeData(DataDeDias(c.Inteiro(linha)));
+            return TextoDeData(DataDeDias(static_cast<std::int32_t>(c.Inteiro(linha))));
         case TipoCampo::Decimal:
             return TextoDeReal(c.Real(linha));
     }
@@ -588,13 +665,20 @@ bool TConjuntoDados::Compara(std::size_t linha, int coluna, const Valor& valor) 
     const auto& c = colunas_[static_cast<std::size_t>(coluna)];
     if (std::holds_alternative<std::monostate>(valor)) return NuloEm(linha, coluna);
     if (NuloEm(linha, coluna)) return false;
+    if (Editavel()) {
+        try {
+            return ValorEditavel(linha, coluna) == ValorParaColuna(coluna, valor);
+        } catch (const std::exception&) {
+            return false;  // a value the column cannot hold equals none of its values
+        }
+    }
     switch (c.def.tipo) {
         case TipoCampo::Texto:
             if (auto s = std::get_if<std::string>(&valor)) return VistaEm(linha, coluna) == *s;
             return false;
         case TipoCampo::Inteiro:
         case TipoCampo::Pequeno: {
-            const std::int32_t v = c.Inteiro(linha);
+            const std::int64_t v = c.Inteiro(linha);
             if (auto i = std::get_if<std::int64_t>(&valor)) return v == *i;
             if (auto d = std::get_if<double>(&valor)) return v == *d;
             if (auto s = std::get_if<std::string>(&valor)) return std::to_string(v) == *s;
@@ -629,29 +713,60 @@ bool TConjuntoDados::Localiza(std::string_view campo, const Valor& valor) {
     return false;
 }
 
+bool TConjuntoDados::AntesNoIndice(std::size_t a, std::size_t b, int coluna) const {
+    const auto& c = colunas_[static_cast<std::size_t>(coluna)];
+    const bool nuloA = c.Nulo(a), nuloB = c.Nulo(b);
+    if (nuloA || nuloB) return nuloA && !nuloB;  // NULLs first
+    switch (c.def.tipo) {
+        case TipoCampo::Texto: return VistaEm(a, coluna) < VistaEm(b, coluna);
+        case TipoCampo::Decimal: return c.Real(a) < c.Real(b);
+        default: return c.Inteiro(a) < c.Inteiro(b);
+    }
+}
+
+int TConjuntoDados::ComparaChave(std::size_t linha, int coluna, const Valor& chave) const {
+    const auto& c = colunas_[static_cast<std::size_t>(coluna)];
+    const bool chaveNula = std::holds_alternative<std::monostate>(chave);
+    if (c.Nulo(linha)) return chaveNula ? 0 : -1;
+    if (chaveNula) return 1;
+    auto ordem = [](const auto& a, const auto& b) { return a < b ? -1 : (b < a ? 1 : 0); };
+    switch (c.def.tipo) {
+        case TipoCampo::Texto: return ordem(VistaEm(linha, coluna), std::string_view(std::get<std::string>(chave)));
+        case TipoCampo::Decimal: return ordem(c.Real(linha), std::get<double>(chave));
+        default: return ordem(c.Inteiro(linha), std::get<std::int64_t>(chave));
+    }
+}
+
 bool TConjuntoDados::BuscaChave(const Valor& chave) {
     VerificaAberto();
-    if (campoIndice_.empty()) throw std::runtime_error(nome_ + ": No index currently active");
+    if (campoIndice_.empty() || Editavel()) throw std::runtime_error(nome_ + ": No index currently active");
     const int coluna = IndiceCampo(campoIndice_);
-    const std::string procurado = std::visit(
-        [](const auto& v) -> std::string {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::string>) return v;
-            else if constexpr (std::is_same_v<T, std::int64_t>) return std::to_string(v);
-            else return {};
-        },
-        chave);
-    // The index orders texts by their bytes; search it by the same order.
-    auto it = std::lower_bound(ordemIndice_.begin(), ordemIndice_.end(), procurado,
-                               [&](std::uint32_t linha, const std::string& v) { return TextoEm(linha, coluna) < v; });
-    if (it == ordemIndice_.end() || !Compara(*it, coluna, chave)) return false;
-    if (todasVisiveis_) {
-        cursor_ = static_cast<int>(*it);
-    } else {
-        const auto p = std::find(visiveis_.begin(), visiveis_.end(), *it);
-        if (p == visiveis_.end()) return false;
-        cursor_ = static_cast<int>(p - visiveis_.begin());
+    // The key in the index column's own kind, so that the search follows the
+    // index's order (numbers as numbers: 2 before 10).
+    Valor procurado;
+    try {
+        procurado = ValorParaColuna(coluna, chave);
+    } catch (const std::exception&) {
+        return false;  // a key the column cannot hold matches no row
     }
+    const auto tipo = colunas_[static_cast<std::size_t>(coluna)].def.tipo;
+    if (tipo == TipoCampo::Data) {
+        if (auto d = std::get_if<Data>(&procurado)) procurado = std::int64_t{DiasDesde1970(*d)};
+    } else if (tipo == TipoCampo::Texto) {
+        // The index holds texts as read, without cutting or padding the key.
+        if (auto s = std::get_if<std::string>(&chave)) procurado = *s;
+        else if (auto i = std::get_if<std::int64_t>(&chave)) procurado = std::to_string(*i);
+    } else if (tipo == TipoCampo::Decimal) {
+        if (auto i = std::get_if<std::int64_t>(&chave)) procurado = static_cast<double>(*i);
+        else if (auto d = std::get_if<double>(&chave)) procurado = *d;
+    } else if (auto d = std::get_if<double>(&chave)) {
+        if (*d != std::floor(*d)) return false;  // no whole number equals it
+    }
+    // visiveis_ holds the rows that pass the filter, in index order.
+    const auto it = std::lower_bound(visiveis_.begin(), visiveis_.end(), procurado,
+                                     [&](std::uint32_t linha, const Valor& v) { return ComparaChave(linha, coluna, v) < 0; });
+    if (it == visiveis_.end() || ComparaChave(*it, coluna, procurado) != 0) return false;
+    cursor_ = static_cast<int>(it - visiveis_.begin());
     fim_ = false;
     return true;
 }
@@ -706,23 +821,17 @@ void TConjuntoDados::RemoveFiltro() {
 void TConjuntoDados::AplicaFiltroEIndice() {
     ordemIndice_.clear();
     visiveis_.clear();
+    if (Editavel()) {  // an editable row set shows its rows in their own order
+        todasVisiveis_ = true;
+        return;
+    }
     const int colunaIndice = campoIndice_.empty() ? -1 : IndiceCampo(campoIndice_);
     if (colunaIndice >= 0) {
         ordemIndice_.resize(quantidade_);
         for (std::uint32_t i = 0; i < quantidade_; ++i) ordemIndice_[i] = i;
-        const auto& c = colunas_[static_cast<std::size_t>(colunaIndice)];
-        if (c.def.tipo == TipoCampo::Texto) {
-            std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(), [&](std::uint32_t a, std::uint32_t b) {
-                return VistaEm(a, colunaIndice) < VistaEm(b, colunaIndice);
-            });
-        } else {
-            auto numero = [&](std::uint32_t linha) {
-                if (c.Nulo(linha)) return -1e300;
-                return c.def.tipo == TipoCampo::Decimal ? c.Real(linha) : static_cast<double>(c.Inteiro(linha));
-            };
-            std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(),
-                             [&](std::uint32_t a, std::uint32_t b) { return numero(a) < numero(b); });
-        }
+        std::stable_sort(ordemIndice_.begin(), ordemIndice_.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return AntesNoIndice(a, b, colunaIndice);
+        });
     }
     todasVisiveis_ = colunaFiltro_ < 0 && colunaIndice < 0 && !condicao_;
     if (todasVisiveis_) return;
@@ -751,4 +860,274 @@ void TConjuntoDados::AplicaFiltroEIndice() {
             if (passa(linha)) visiveis_.push_back(linha);
     }
     visiveis_.shrink_to_fit();
+}
+
+bool TConjuntoDados::IrPara(int numeroRegistro) {
+    VerificaAberto();
+    if (numeroRegistro < 1 || numeroRegistro > QuantidadeRegistros()) return false;
+    cursor_ = numeroRegistro - 1;
+    fim_ = false;
+    return true;
+}
+
+// ---------------------------------------------------------------- editing
+
+Valor TConjuntoDados::ValorParaColuna(int coluna, const Valor& valor) const {
+    const auto& def = colunas_[static_cast<std::size_t>(coluna)].def;
+    if (std::holds_alternative<std::monostate>(valor)) return Valor{};
+    switch (def.tipo) {
+        case TipoCampo::Texto: {
+            std::string t;
+            if (auto s = std::get_if<std::string>(&valor)) t = *s;
+            else if (auto i = std::get_if<std::int64_t>(&valor)) t = std::to_string(*i);
+            else if (auto d = std::get_if<double>(&valor)) t = TextoDeReal(*d);
+            else t = TextoDeData(std::get<Data>(valor));
+            std::string r(PrimeirosCaracteres(t, def.tamanho));
+            if (def.fixo) r.append(static_cast<std::size_t>(std::max(0, def.tamanho - Caracteres(r))), ' ');
+            return r;
+        }
+        case TipoCampo::Inteiro:
+        case TipoCampo::Pequeno: {
+            if (auto i = std::get_if<std::int64_t>(&valor)) return *i;
+            if (auto d = std::get_if<double>(&valor)) return std::int64_t{std::llround(*d)};
+            if (auto s = std::get_if<std::string>(&valor)) {
+                std::int64_t v;
+                if (!LeInteiroDeTexto(*s, v)) throw ErroConversao("'" + *s + "' is not a valid integer value");
+                return v;
+            }
+            throw ErroConversao(def.nome + ": uma data não é um número inteiro");
+        }
+        case TipoCampo::Data: {
+            if (auto d = std::get_if<Data>(&valor)) return *d;
+            if (auto s = std::get_if<std::string>(&valor)) {
+                int d, m, a;
+                if (std::sscanf(s->c_str(), "%d/%d/%d", &d, &m, &a) == 3) {
+                    const Data r = FazData(a, static_cast<unsigned>(m), static_cast<unsigned>(d));
+                    if (r.ok()) return r;
+                }
+                throw ErroConversao("'" + *s + "' is not a valid date");
+            }
+            throw ErroConversao(def.nome + ": um número não é uma data");
+        }
+        case TipoCampo::Decimal: {
+            double v;
+            if (auto i = std::get_if<std::int64_t>(&valor)) v = static_cast<double>(*i);
+            else if (auto d = std::get_if<double>(&valor)) v = *d;
+            else if (auto s = std::get_if<std::string>(&valor)) {
+                if (!LeRealDeTexto(*s, v)) throw ErroConversao("'" + *s + "' is not a valid floating point value");
+            } else {
+                throw ErroConversao(def.nome + ": uma data não é um número");
+            }
+            // Held as the database holds it: to its declared places.
+            const double escala = static_cast<double>(Potencia10[std::clamp(def.casas, 0, 10)]);
+            return std::round(v * escala) / escala;
+        }
+    }
+    return Valor{};
+}
+
+void TConjuntoDados::DefineTabelaAtualizacao(std::string tabela) {
+    if (ativo_) throw std::logic_error(nome_ + ": table set on an open row set");
+    if (!calculos_.empty() || !campoIndice_.empty())
+        throw std::logic_error(nome_ + ": an editable row set has no calculated column nor index");
+    tabela_ = std::move(tabela);
+}
+
+// The rows just read become plain values, each remembering what it was.
+void TConjuntoDados::PassaParaEditavel() {
+    linhasEditaveis_.assign(quantidade_, {});
+    for (std::size_t l = 0; l < quantidade_; ++l) {
+        auto& linha = linhasEditaveis_[l];
+        linha.valores.resize(colunas_.size());
+        for (std::size_t k = 0; k < colunas_.size(); ++k) {
+            const auto& c = colunas_[k];
+            if (c.Nulo(l)) continue;
+            switch (c.def.tipo) {
+                case TipoCampo::Texto: linha.valores[k] = std::string(TextoGuardado(c.Id(l))); break;
+                case TipoCampo::Inteiro:
+                case TipoCampo::Pequeno: linha.valores[k] = c.Inteiro(l); break;
+                case TipoCampo::Data: linha.valores[k] = DataDeDias(static_cast<std::int32_t>(c.Inteiro(l))); break;
+                case TipoCampo::Decimal: linha.valores[k] = c.Real(l); break;
+            }
+        }
+        linha.lidos = linha.valores;
+    }
+    LimpaLinhas();
+    removidas_.clear();
+    estado_ = EstadoConjunto::Navegando;
+}
+
+void TConjuntoDados::VerificaNavegando(const char* operacao) const {
+    if (estado_ != EstadoConjunto::Navegando)
+        throw std::runtime_error(nome_ + ": " + operacao + " com um registro em edição");
+}
+
+void TConjuntoDados::Insere() {
+    VerificaAberto();
+    if (!Editavel()) throw std::logic_error(nome_ + ": conjunto somente de leitura");
+    if (estado_ != EstadoConjunto::Navegando) Posta();
+    linhasEditaveis_.push_back({std::vector<Valor>(colunas_.size()), std::nullopt});
+    cursor_ = static_cast<int>(linhasEditaveis_.size()) - 1;
+    fim_ = false;
+    estado_ = EstadoConjunto::Inserindo;
+    if (AoNovoRegistro) AoNovoRegistro(*this);
+}
+
+void TConjuntoDados::Edita() {
+    VerificaAberto();
+    if (!Editavel()) throw std::logic_error(nome_ + ": conjunto somente de leitura");
+    if (estado_ != EstadoConjunto::Navegando) return;
+    if (linhasEditaveis_.empty()) {  // nothing to edit: a new row, as the user would get
+        Insere();
+        return;
+    }
+    antesDaEdicao_ = linhasEditaveis_[static_cast<std::size_t>(cursor_)].valores;
+    estado_ = EstadoConjunto::Editando;
+}
+
+void TConjuntoDados::DefineValor(std::string_view campo, const Valor& valor) {
+    VerificaAberto();
+    if (estado_ == EstadoConjunto::Navegando)
+        throw std::runtime_error(nome_ + ": o conjunto não está em edição nem em inclusão");
+    const int coluna = Campo(campo).Indice();
+    linhasEditaveis_[static_cast<std::size_t>(cursor_)].valores[static_cast<std::size_t>(coluna)] =
+        ValorParaColuna(coluna, valor);
+}
+
+void TConjuntoDados::Posta() {
+    if (!ativo_ || estado_ == EstadoConjunto::Navegando) return;
+    if (AntesDePostar) AntesDePostar(*this);  // may refuse the row by raising
+    estado_ = EstadoConjunto::Navegando;
+    antesDaEdicao_.clear();
+}
+
+void TConjuntoDados::CancelaEdicao() {
+    if (!ativo_) return;
+    if (estado_ == EstadoConjunto::Inserindo) {
+        linhasEditaveis_.erase(linhasEditaveis_.begin() + cursor_);
+        cursor_ = std::max(0, std::min(cursor_, static_cast<int>(linhasEditaveis_.size()) - 1));
+        fim_ = linhasEditaveis_.empty();
+    } else if (estado_ == EstadoConjunto::Editando) {
+        linhasEditaveis_[static_cast<std::size_t>(cursor_)].valores = antesDaEdicao_;
+    }
+    estado_ = EstadoConjunto::Navegando;
+    antesDaEdicao_.clear();
+}
+
+void TConjuntoDados::Exclui() {
+    VerificaAberto();
+    if (!Editavel()) throw std::logic_error(nome_ + ": conjunto somente de leitura");
+    if (estado_ == EstadoConjunto::Inserindo) {
+        CancelaEdicao();
+        return;
+    }
+    CancelaEdicao();
+    if (linhasEditaveis_.empty())
+        throw std::runtime_error(nome_ + ": não há registro a excluir (o conjunto está vazio)");
+    const auto i = static_cast<std::size_t>(cursor_);
+    if (linhasEditaveis_[i].lidos) removidas_.push_back(*linhasEditaveis_[i].lidos);
+    linhasEditaveis_.erase(linhasEditaveis_.begin() + cursor_);
+    cursor_ = std::max(0, std::min(cursor_, static_cast<int>(linhasEditaveis_.size()) - 1));
+    fim_ = linhasEditaveis_.empty();
+}
+
+bool TConjuntoDados::AlteracoesPendentes() const {
+    if (estado_ != EstadoConjunto::Navegando || !removidas_.empty()) return true;
+    for (const auto& l : linhasEditaveis_)
+        if (!l.lidos || *l.lidos != l.valores) return true;
+    return false;
+}
+
+namespace {
+
+// One statement of a store: its text and its values in order.
+struct Instrucao {
+    std::string sql;
+    std::vector<Valor> valores;
+};
+
+// "A = ? AND B IS NULL ...": the row as it was read.
+void AcrescentaCondicao(Instrucao& i, const std::vector<std::string>& nomes, const std::vector<Valor>& lidos) {
+    i.sql += " WHERE ";
+    for (std::size_t k = 0; k < nomes.size(); ++k) {
+        if (k) i.sql += " AND ";
+        if (std::holds_alternative<std::monostate>(lidos[k])) {
+            i.sql += nomes[k] + " IS NULL";
+        } else {
+            i.sql += nomes[k] + " = ?";
+            i.valores.push_back(lidos[k]);
+        }
+    }
+}
+
+}  // namespace
+
+void TConjuntoDados::AplicaAlteracoes(TConexaoSQL& conexao, fb::Transacao& transacao) {
+    VerificaAberto();
+    if (!Editavel()) throw std::logic_error(nome_ + ": conjunto somente de leitura");
+    Posta();
+    std::vector<std::string> nomes;
+    for (const auto& c : colunas_) nomes.push_back(c.def.nome);
+
+    // Removed rows first, then changed rows, then new rows.
+    std::vector<std::pair<Instrucao, bool>> instrucoes;  // bool: must find its row
+    for (const auto& lidos : removidas_) {
+        Instrucao i{"DELETE FROM " + tabela_, {}};
+        AcrescentaCondicao(i, nomes, lidos);
+        instrucoes.emplace_back(std::move(i), true);
+    }
+    for (const auto& l : linhasEditaveis_) {
+        if (!l.lidos || *l.lidos == l.valores) continue;
+        Instrucao i{"UPDATE " + tabela_ + " SET ", {}};
+        bool primeira = true;
+        for (std::size_t k = 0; k < nomes.size(); ++k) {
+            if (l.valores[k] == (*l.lidos)[k]) continue;
+            i.sql += (primeira ? "" : ", ") + nomes[k] + " = ?";
+            i.valores.push_back(l.valores[k]);
+            primeira = false;
+        }
+        AcrescentaCondicao(i, nomes, *l.lidos);
+        instrucoes.emplace_back(std::move(i), true);
+    }
+    for (const auto& l : linhasEditaveis_) {
+        if (l.lidos) continue;
+        Instrucao i{"INSERT INTO " + tabela_ + " (", l.valores};
+        std::string marcas;
+        for (std::size_t k = 0; k < nomes.size(); ++k) {
+            i.sql += (k ? ", " : "") + nomes[k];
+            marcas += k ? ", ?" : "?";
+        }
+        i.sql += ") VALUES (" + marcas + ")";
+        instrucoes.emplace_back(std::move(i), false);
+    }
+
+    std::lock_guard trava(conexao.Trava());
+    fb::Conexao& c = conexao.Conexao();
+    for (const auto& [instrucao, achaLinha] : instrucoes) {
+        fb::Comando comando(c, transacao, instrucao.sql);
+        for (std::size_t k = 0; k < instrucao.valores.size(); ++k)
+            comando.DefineParametro(k, instrucao.valores[k]);
+        comando.Executa(transacao);
+        if (achaLinha && comando.LinhasAfetadas() != 1)
+            throw ErroArmazenamento("O registro de " + tabela_ +
+                                    " não foi encontrado como foi lido: outro usuário o alterou ou excluiu. "
+                                    "Cancele e consulte de novo.");
+    }
+}
+
+void TConjuntoDados::FundeAlteracoes() {
+    if (!ativo_ || !Editavel()) return;
+    Posta();
+    removidas_.clear();
+    for (auto& l : linhasEditaveis_) l.lidos = l.valores;
+}
+
+bool TConjuntoDados::RegistroArmazenado() const {
+    if (!ativo_ || !Editavel() || linhasEditaveis_.empty()) return false;
+    return linhasEditaveis_[static_cast<std::size_t>(cursor_)].lidos.has_value();
+}
+
+Valor TConjuntoDados::ValorLido(std::string_view campo) const {
+    if (!RegistroArmazenado()) return Valor{};
+    return (*linhasEditaveis_[static_cast<std::size_t>(cursor_)].lidos)[static_cast<std::size_t>(Campo(campo).Indice())];
 }

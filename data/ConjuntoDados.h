@@ -8,6 +8,11 @@
 //
 // Rows are stored compactly: one fixed-size slot per declared column (texts as
 // ids into a pool that holds each distinct text once), no object per value.
+//
+// A row set given the table it updates (DefineTabelaAtualizacao) is editable:
+// it keeps its rows as plain values instead, takes inserted, changed and
+// removed rows in memory, and stores them inside a transaction its caller
+// holds. A changed or removed row is found by every value it had when read.
 #pragma once
 
 #include "ConexaoSQL.h"
@@ -74,10 +79,21 @@ public:
     std::int64_t Inteiro() const;         // text is read as a whole number or fails
     double Real() const;
     Data DataValor() const;
+    // Only while the row set's current row is being inserted or edited.
+    void Define(const Valor& valor) const;
 
 private:
     const TConjuntoDados* conjunto_;
     int indice_;
+};
+
+// Where an editable row set stands.
+enum class EstadoConjunto { Navegando, Inserindo, Editando };
+
+// The database rejected a pending change, or found no row to update or delete.
+class ErroArmazenamento : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class TConjuntoDados {
@@ -141,6 +157,44 @@ public:
     // Memory held by the rows, for the benchmark.
     std::size_t BytesDasLinhas() const;
 
+    // Moves to the n-th row (1-based) within the filter; false when there is none.
+    bool IrPara(int numeroRegistro);
+
+    // ---- editing (only on a row set given its table)
+    void DefineTabelaAtualizacao(std::string tabela);
+    bool Editavel() const { return !tabela_.empty(); }
+    const std::string& TabelaAtualizacao() const { return tabela_; }
+    EstadoConjunto Estado() const { return estado_; }
+    // Runs when a new row has been appended, to fill its first values.
+    std::function<void(TConjuntoDados&)> AoNovoRegistro;
+    // Runs before a row is posted; Estado() still tells insert from edit.
+    std::function<void(TConjuntoDados&)> AntesDePostar;
+    // Appends an empty row and starts inserting it.
+    void Insere();
+    // Starts editing the current row.
+    void Edita();
+    void DefineValor(std::string_view campo, const Valor& valor);
+    // Keeps the row being inserted or edited in the row set's pending changes.
+    void Posta();
+    // Drops the row being inserted, or the edits of the row being edited.
+    void CancelaEdicao();
+    // Removes the current row (its deletion becomes a pending change).
+    void Exclui();
+    bool AlteracoesPendentes() const;
+    // Whether the current row came from the database (or was stored since),
+    // and a column's value as it was then.
+    bool RegistroArmazenado() const;
+    Valor ValorLido(std::string_view campo) const;
+    // Stores the pending changes in `transacao`: new rows inserted with all
+    // their columns, changed rows updated and removed rows deleted, each found
+    // by the values it had when read. A row being inserted or edited is posted
+    // first. Raises ErroArmazenamento (or the database's error) when a row is
+    // rejected or not found; the pending changes stay as they were, and the
+    // caller rolls the transaction back.
+    void AplicaAlteracoes(TConexaoSQL& conexao, fb::Transacao& transacao);
+    // After the caller's commit: what was stored becomes the rows as read.
+    void FundeAlteracoes();
+
 private:
     friend class TCampo;
 
@@ -175,7 +229,7 @@ private:
     // there are few, as 32-bit integers after that, and as doubles when a
     // decimal does not fit.
     struct Coluna {
-        enum class Forma { Id16, Id32, Codigo8, Codigo16, Inteiro32, Real64 };
+        enum class Forma { Id16, Id32, Codigo8, Codigo16, Inteiro32, Inteiro64, Real64 };
         DefinicaoCampo def;
         int origem = -1;  // index in the statement's result
         bool calculada = false;
@@ -187,6 +241,7 @@ private:
         std::vector<std::int32_t> valores;  // the distinct values the codes stand for
         std::unordered_map<std::int32_t, std::uint16_t> codigos;
         Blocos<std::int32_t> inteiros;
+        Blocos<std::int64_t> inteiros64;  // once a whole number does not fit in 32 bits
         Blocos<double> reais;
         std::vector<bool> nulos;  // empty while the column has no NULL
 
@@ -197,8 +252,8 @@ private:
         std::uint32_t Id(std::size_t linha) const {
             return forma == Forma::Id16 ? id16[linha] : id32[linha];
         }
-        void AcrescentaInteiro(std::int32_t v);
-        std::int32_t Inteiro(std::size_t linha) const;
+        void AcrescentaInteiro(std::int64_t v);
+        std::int64_t Inteiro(std::size_t linha) const;
         // A decimal as a scaled integer of its declared places, or a double.
         void AcrescentaEscalado(std::int64_t valorNasCasas);
         void AcrescentaReal(double v);
@@ -208,6 +263,14 @@ private:
     private:
         std::size_t Quantidade() const;
         void ParaInteiros();
+        void ParaInteiros64();
+    };
+
+    // A row of an editable row set: its values now and, once read from the
+    // database, the values it had then.
+    struct LinhaEditavel {
+        std::vector<Valor> valores;
+        std::optional<std::vector<Valor>> lidos;  // empty for a row not yet stored
     };
 
     static constexpr std::size_t SemLinha = static_cast<std::size_t>(-1);
@@ -221,7 +284,16 @@ private:
     std::string_view VistaEm(std::size_t linha, int coluna) const;
     void AplicaFiltroEIndice();
     bool Compara(std::size_t linha, int coluna, const Valor& valor) const;
+    // Orders a row's index value against a key: <0, 0, >0.
+    int ComparaChave(std::size_t linha, int coluna, const Valor& chave) const;
+    bool AntesNoIndice(std::size_t a, std::size_t b, int coluna) const;
     void LimpaLinhas();
+    const Valor& ValorEditavel(std::size_t linha, int coluna) const {
+        return linhasEditaveis_[linha].valores[static_cast<std::size_t>(coluna)];
+    }
+    Valor ValorParaColuna(int coluna, const Valor& valor) const;
+    void PassaParaEditavel();
+    void VerificaNavegando(const char* operacao) const;
 
     std::string nomeConsulta_;
     std::string nome_;
@@ -253,4 +325,10 @@ private:
     bool filtroDiferente_ = false;
     std::string valorFiltro_;
     std::function<bool(const TConjuntoDados&)> condicao_;
+
+    std::string tabela_;  // empty: read-only
+    std::vector<LinhaEditavel> linhasEditaveis_;
+    std::vector<std::vector<Valor>> removidas_;  // stored rows removed, as read
+    EstadoConjunto estado_ = EstadoConjunto::Navegando;
+    std::vector<Valor> antesDaEdicao_;  // to drop the edits of the row being edited
 };

@@ -569,3 +569,188 @@ std::string TFDMExporta::ArquivoBancoLocal() {
     }
     return banco;
 }
+
+// ---------------------------------------------------------------- Z-reduction window
+
+namespace {
+
+std::vector<DefinicaoCampo> CamposReg60M() {
+    return {Inteiro("COD60M"), DataCampo("DATAEMISSAO"), Texto("SERIEECF", 20),
+            Inteiro("NUMEROECF"), Inteiro("COOINICIAL"), Inteiro("COOFINAL"),
+            Inteiro("CONTREDUCAOZ"), Inteiro("CONTREINICIO"), Decimal("VENDABRUTA", 2),
+            Decimal("GRANDETOTAL", 2)};
+}
+
+EntradaCatalogo NovoConsSeries() {
+    // The serial is read at the 20 characters the coupon table holds: cut
+    // shorter, it would find none of the printer's reductions.
+    return EntradaCatalogo{"QConsSeries", "CDSConsSeries",
+                           {"select e.numseriemaqecf", "from ecf e", "where e.CODEMPRESA = :emp",
+                            "  and E.DATAEMISSAOECF BETWEEN :DI AND :DF", "group by e.numseriemaqecf"},
+                           {Texto("NUMSERIEMAQECF", 20)}};
+}
+
+EntradaCatalogo NovoConsulta() {
+    return EntradaCatalogo{"QConsulta", "CDSConsulta",
+                           {"select M.*", "from SINTREG60M M", "where M.SERIEECF = :SERIE",
+                            "  and M.DATAEMISSAO BETWEEN :DI AND :DF", "ORDER BY M.DATAEMISSAO"},
+                           CamposReg60M()};
+}
+
+EntradaCatalogo NovoRegM() {
+    auto campos = CamposReg60M();
+    campos.push_back(Inteiro("CODEMPRESA"));
+    return EntradaCatalogo{"QRegM", "CDSRegM", {"SELECT *", "FROM SINTREG60M", "WHERE COD60M = :CODIGO"},
+                           std::move(campos)};
+}
+
+EntradaCatalogo NovoRegA() {
+    return EntradaCatalogo{"QRegA", "CDSRegA", {"SELECT *", "FROM SINTREG60A", "WHERE COD60M = :CODIGO"},
+                           {Inteiro("COD60M"), Inteiro("COD60A"), Texto("ALIQUOTA", 4), Decimal("VALOR", 2)}};
+}
+
+EntradaCatalogo NovoGeraCodigo() {
+    return EntradaCatalogo{"SQLGeraCodigo", "SQLGeraCodigo",
+                           {"SELECT NOVO", "FROM GERACODIGO(:GERADORCODIGO, :INCREMENTO)"},
+                           {Decimal("NOVO", 1)}};
+}
+
+EntradaCatalogo NovoConsExisteData() {
+    return EntradaCatalogo{"QConsExisteData", "QConsExisteData",
+                           {"SELECT COUNT(*) AS QTDE", "FROM SINTREG60M", "WHERE NUMEROECF = :NUMERO",
+                            "  AND SERIEECF = :SERIE", "  AND DATAEMISSAO = :EMISSAO"},
+                           {Inteiro("QTDE")}};
+}
+
+// Every coupon number of the printer's day: the first and the last are
+// found by number here, since the column is text ('1000' < '999').
+EntradaCatalogo NovoConsCupons() {
+    return EntradaCatalogo{"QConsCupons", "QConsCupons",
+                           {"SELECT ECF.NUMEROCUPOMFISCAL", "FROM ECF ECF",
+                            "WHERE ECF.NUMSERIEMAQECF = :SERIE",
+                            "  AND ECF.DATAEMISSAOECF BETWEEN :DI AND :DF"},
+                           {Texto("NUMEROCUPOMFISCAL", 10)}};
+}
+
+}  // namespace
+
+TConsultasReducaoZ::TConsultasReducaoZ(TConexaoSQL& conexao)
+    : Conexao(conexao),
+      CDSEmpresaLocal(NovoEmpresaLocal()),
+      CDSConsSeries(NovoConsSeries()),
+      CDSConsulta(NovoConsulta()),
+      CDSRegM(NovoRegM()),
+      CDSRegA(NovoRegA()),
+      SQLGeraCodigo(NovoGeraCodigo()),
+      QConsExisteData(NovoConsExisteData()),
+      QConsCupons(NovoConsCupons()) {
+    CDSRegM.DefineTabelaAtualizacao("SINTREG60M");
+    CDSRegA.DefineTabelaAtualizacao("SINTREG60A");
+    for (auto* c : {&CDSEmpresaLocal, &CDSConsSeries, &CDSConsulta, &CDSRegM, &CDSRegA, &SQLGeraCodigo,
+                    &QConsExisteData, &QConsCupons})
+        c->DefineConexao(&Conexao);
+}
+
+TConsultasReducaoZ::~TConsultasReducaoZ() = default;
+
+std::int64_t TConsultasReducaoZ::NovoCodigo(const std::string& gerador) {
+    SQLGeraCodigo.Fecha();
+    SQLGeraCodigo.Parametro("GERADORCODIGO", gerador);
+    SQLGeraCodigo.Parametro("INCREMENTO", std::int64_t{1});
+    SQLGeraCodigo.Abre();
+    const std::int64_t novo = SQLGeraCodigo.Campo("NOVO").Inteiro();
+    SQLGeraCodigo.Fecha();
+    return novo;
+}
+
+std::int64_t TConsultasReducaoZ::QuantidadeMovimentos(std::int64_t numero, const std::string& serie,
+                                                      Data emissao) {
+    QConsExisteData.Fecha();
+    QConsExisteData.Parametro("NUMERO", numero);
+    QConsExisteData.Parametro("SERIE", serie);
+    QConsExisteData.Parametro("EMISSAO", emissao);
+    QConsExisteData.Abre();
+    const std::int64_t quantidade = QConsExisteData.Campo("QTDE").Inteiro();
+    QConsExisteData.Fecha();
+    return quantidade;
+}
+
+TConsultasReducaoZ::FaixaCupons TConsultasReducaoZ::CuponsDoDia(const std::string& serie, Data dia) {
+    QConsCupons.Fecha();
+    QConsCupons.Parametro("SERIE", serie);
+    QConsCupons.Parametro("DI", dia);
+    QConsCupons.Parametro("DF", dia);
+    QConsCupons.Abre();
+    FaixaCupons faixa;
+    bool algum = false;
+    try {
+        for (QConsCupons.Primeiro(); !QConsCupons.Fim(); QConsCupons.Proximo()) {
+            const auto campo = QConsCupons.Campo("NUMEROCUPOMFISCAL");
+            std::int64_t numero;
+            try {
+                numero = campo.Inteiro();
+            } catch (const ErroConversao&) {
+                throw std::runtime_error("O cupom fiscal \"" + campo.Texto() + "\" da máquina " + serie + " em " +
+                                         TextoData(dia) +
+                                         " não é um número. Corrija o número do cupom no cadastro de cupons "
+                                         "ou informe o primeiro e o último cupom à mão.");
+            }
+            if (!algum || numero < faixa.primeiro) faixa.primeiro = numero;
+            if (!algum || numero > faixa.ultimo) faixa.ultimo = numero;
+            algum = true;
+        }
+    } catch (...) {
+        QConsCupons.Fecha();
+        throw;
+    }
+    QConsCupons.Fecha();
+    return faixa;
+}
+
+void TConsultasReducaoZ::ArmazenaReducao() {
+    std::lock_guard trava(Conexao.Trava());
+    fb::Transacao transacao(Conexao.Conexao());
+    try {
+        CDSRegM.AplicaAlteracoes(Conexao, transacao);
+        CDSRegA.AplicaAlteracoes(Conexao, transacao);
+        transacao.Confirma();
+    } catch (...) {
+        if (transacao.Ativa()) {
+            try {
+                transacao.Desfaz();
+            } catch (const fb::ErroBanco&) {
+            }
+        }
+        throw;
+    }
+    CDSRegM.FundeAlteracoes();
+    CDSRegA.FundeAlteracoes();
+}
+
+bool TConsultasReducaoZ::ReducaoRepetida(std::int64_t numero, const std::string& serie, Data emissao) {
+    std::int64_t propria = 0;
+    if (CDSRegM.Ativo() && CDSRegM.RegistroArmazenado()) {
+        const Valor lidoNumero = CDSRegM.ValorLido("NUMEROECF");
+        const Valor lidaSerie = CDSRegM.ValorLido("SERIEECF");
+        const Valor lidaData = CDSRegM.ValorLido("DATAEMISSAO");
+        if (lidoNumero == Valor{numero} && lidaSerie == Valor{serie} && lidaData == Valor{emissao}) propria = 1;
+    }
+    return QuantidadeMovimentos(numero, serie, emissao) > propria;
+}
+
+void TConsultasReducaoZ::ExcluiReducao(std::int64_t codigo) {
+    PreparaExclusao(codigo);
+    ArmazenaReducao();
+}
+
+void TConsultasReducaoZ::PreparaExclusao(std::int64_t codigo) {
+    CDSRegM.Fecha();
+    CDSRegM.Parametro("CODIGO", codigo);
+    CDSRegM.Abre();
+    CDSRegM.Exclui();
+    // The rate rows go with their reduction: none is left without it.
+    CDSRegA.Fecha();
+    CDSRegA.Parametro("CODIGO", codigo);
+    CDSRegA.Abre();
+    while (!CDSRegA.Vazio()) CDSRegA.Exclui();
+}

@@ -91,3 +91,54 @@ private:
 // Calculated columns.
 std::string CDSSaidasCalcFields(const TConjuntoDados& saidas);       // TIPO
 std::string CDSCupomACalcFields(const TConjuntoDados& totalizadores);  // SituacaoTributaria
+
+// The Z-reduction window's queries, on the connection the window is handed:
+// the printers of a month, the stored reductions of a printer, one reduction
+// and its rate rows (both editable), the key generator, the duplicate test and
+// the coupon numbers of a printer's day. The window calls these operations and
+// never runs SQL of its own.
+class TConsultasReducaoZ {
+public:
+    explicit TConsultasReducaoZ(TConexaoSQL& conexao);
+    ~TConsultasReducaoZ();
+    TConsultasReducaoZ(const TConsultasReducaoZ&) = delete;
+    TConsultasReducaoZ& operator=(const TConsultasReducaoZ&) = delete;
+
+    TConexaoSQL& Conexao;
+    // The company list, read as the data module's ClientEmpresaLocal is.
+    TConjuntoDados CDSEmpresaLocal;
+    TConjuntoDados CDSConsSeries;
+    TConjuntoDados CDSConsulta;
+    TConjuntoDados CDSRegM;  // editable: SINTREG60M
+    TConjuntoDados CDSRegA;  // editable: SINTREG60A
+    TConjuntoDados SQLGeraCodigo;
+    TConjuntoDados QConsExisteData;
+    TConjuntoDados QConsCupons;
+
+    // The next key of the named generator; every call consumes a value.
+    std::int64_t NovoCodigo(const std::string& gerador);
+    // How many reductions are stored for this printer number, serial and day.
+    std::int64_t QuantidadeMovimentos(std::int64_t numero, const std::string& serie, Data emissao);
+
+    // The first and last coupon of a printer's day, by number (999 before
+    // 1000); 0 when the day has none. A coupon number that is not a number
+    // raises an error naming it.
+    struct FaixaCupons {
+        std::int64_t primeiro = 0;
+        std::int64_t ultimo = 0;
+    };
+    FaixaCupons CuponsDoDia(const std::string& serie, Data dia);
+
+    // Stores the pending changes of CDSRegM, then of CDSRegA, in one
+    // read-committed transaction; on any failure rolls it back and raises,
+    // the pending changes staying in the row sets.
+    void ArmazenaReducao();
+    // Another stored reduction of this printer number, serial and day than
+    // the one in CDSRegM: a reduction being edited does not count itself.
+    bool ReducaoRepetida(std::int64_t numero, const std::string& serie, Data emissao);
+    // Opens the reduction `codigo` with its rate rows and removes them in the
+    // row sets (raises when there is no such reduction); ArmazenaReducao stores it.
+    void PreparaExclusao(std::int64_t codigo);
+    // Both: removes the reduction with its rate rows in one transaction.
+    void ExcluiReducao(std::int64_t codigo);
+};

@@ -266,6 +266,36 @@ std::string TextoDoEscalado(std::int64_t v, int escala) {
     return negativo ? "-" + digitos : digitos;
 }
 
+// Integer parameters are bound as 64-bit integers (with their scale): the
+// engine converts them to the column's type and reports an overflow, where a
+// cut to 16 or 32 bits here would change the value without a word.
+IMessageMetadata* ParametrosInteirosEm64Bits(ThrowStatusWrapper* st, IMessageMetadata* m) {
+    const unsigned n = m->getCount(st);
+    bool algum = false;
+    for (unsigned i = 0; i < n && !algum; ++i) {
+        const unsigned tipo = m->getType(st, i) & ~1u;
+        algum = tipo == SQL_SHORT || tipo == SQL_LONG;
+    }
+    if (!algum) return m;
+    IMetadataBuilder* b = m->getBuilder(st);
+    try {
+        for (unsigned i = 0; i < n; ++i) {
+            const unsigned tipo = m->getType(st, i) & ~1u;
+            if (tipo != SQL_SHORT && tipo != SQL_LONG) continue;
+            b->setType(st, i, SQL_INT64 | (m->getType(st, i) & 1u));
+            b->setLength(st, i, sizeof(std::int64_t));
+            b->setScale(st, i, m->getScale(st, i));
+        }
+        IMessageMetadata* nova = b->getMetadata(st);
+        b->release();
+        m->release();
+        return nova;
+    } catch (...) {
+        b->release();
+        throw;
+    }
+}
+
 }  // namespace
 
 std::string PastaDeTravas() {
@@ -442,6 +472,7 @@ Comando::Comando(Conexao& conexao, Transacao& transacao, const std::string& sql)
         comando_ = conexao.Anexo()->prepare(st, transacao.Ponteiro(), 0, sql.c_str(), 3,
                                             IStatement::PREPARE_PREFETCH_METADATA);
         entrada_ = comando_->getInputMetadata(st);
+        entrada_ = ParametrosInteirosEm64Bits(st, entrada_);
         saida_ = comando_->getOutputMetadata(st);
         bufferEntrada_.assign(entrada_->getMessageLength(st), 0);
         bufferSaida_.assign(saida_->getMessageLength(st), 0);
@@ -582,6 +613,32 @@ void Comando::Executa(Transacao& transacao) {
         comando_->execute(st, transacao.Ponteiro(), entrada_, bufferEntrada_.data(), saida_,
                           bufferSaida_.data());
     });
+}
+
+std::uint64_t Comando::LinhasAfetadas() {
+    const unsigned char pedido[] = {isc_info_sql_records};
+    unsigned char resposta[64] = {};
+    Chama([&](ThrowStatusWrapper* st) {
+        comando_->getInfo(st, sizeof pedido, pedido, sizeof resposta, resposta);
+    });
+    // isc_info_sql_records, length, then counters: item, length, value.
+    auto inteiro = [&](std::size_t i, unsigned tamanho) {
+        std::uint64_t v = 0;
+        for (unsigned k = 0; k < tamanho; ++k) v |= static_cast<std::uint64_t>(resposta[i + k]) << (8 * k);
+        return v;
+    };
+    if (resposta[0] != isc_info_sql_records) return 0;
+    std::uint64_t total = 0;
+    for (std::size_t i = 3; i + 3 <= sizeof resposta && resposta[i] != isc_info_end;) {
+        const unsigned char item = resposta[i];
+        const auto tamanho = static_cast<unsigned>(inteiro(i + 1, 2));
+        if (i + 3 + tamanho > sizeof resposta) break;
+        if (item == isc_info_req_insert_count || item == isc_info_req_update_count ||
+            item == isc_info_req_delete_count)
+            total += inteiro(i + 3, tamanho);
+        i += 3 + tamanho;
+    }
+    return total;
 }
 
 // ---------------------------------------------------------------- reading

@@ -142,6 +142,8 @@ public:
     // buffer to be read through the Le* functions below.
     void Abre(Transacao& transacao, const std::function<void(const unsigned char*)>& linha);
     void Executa(Transacao& transacao);
+    // Rows inserted, updated or deleted by the last execution.
+    std::uint64_t LinhasAfetadas();
 
     std::uint64_t Geracao() const { return geracao_; }
 
