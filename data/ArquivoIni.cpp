@@ -1,17 +1,12 @@
 #include "ArquivoIni.h"
 
+#include "Campos.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace {
-
-constexpr char32_t Faixa80[32] = {
-    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-    0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178,
-};
 
 void AcrescentaUtf8(char32_t c, std::string& s) {
     if (c < 0x80) {
@@ -50,10 +45,8 @@ std::string Windows1252ParaUtf8(std::string_view texto) {
     for (unsigned char b : texto) {
         if (b < 0x80)
             s += static_cast<char>(b);
-        else if (b < 0xA0)
-            AcrescentaUtf8(Faixa80[b - 0x80], s);
         else
-            AcrescentaUtf8(b, s);
+            AcrescentaUtf8(sintegra::Windows1252ParaUnicode(b), s);
     }
     return s;
 }

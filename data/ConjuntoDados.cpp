@@ -1,6 +1,8 @@
 #include "ConjuntoDados.h"
 
 #include "ArquivoIni.h"
+#include "Datas.h"
+#include "Script.h"
 
 #include <algorithm>
 #include <charconv>
@@ -30,21 +32,9 @@ std::string TrocaParametros(const std::string& sql, std::vector<std::string>& no
     r.reserve(sql.size());
     for (std::size_t i = 0; i < sql.size();) {
         const char c = sql[i];
-        if (c == '\'' || c == '"') {
-            const auto fim = sql.find(c, i + 1);
-            const auto ate = fim == std::string::npos ? sql.size() : fim + 1;
-            r.append(sql, i, ate - i);
-            i = ate;
-        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-            const auto fim = sql.find('\n', i);
-            const auto ate = fim == std::string::npos ? sql.size() : fim;
-            r.append(sql, i, ate - i);
-            i = ate;
-        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
-            const auto fim = sql.find("*/", i + 2);
-            const auto ate = fim == std::string::npos ? sql.size() : fim + 2;
-            r.append(sql, i, ate - i);
-            i = ate;
+        if (const auto fim = FimDeTextoOuComentario(sql, i); fim != i) {
+            r.append(sql, i, fim - i);
+            i = fim;
         } else if (c == ':' && i + 1 < sql.size() && IniciaNome(sql[i + 1])) {
             std::size_t j = i + 1;
             while (j < sql.size() && ContinuaNome(sql[j])) ++j;
@@ -72,13 +62,6 @@ std::int32_t DiasDesde1970(Data d) {
 
 Data DataDeDias(std::int32_t dias) {
     return Data{std::chrono::sys_days{std::chrono::days{dias}}};
-}
-
-std::string TextoDeData(Data d) {
-    char t[16];
-    std::snprintf(t, sizeof t, "%02u/%02u/%04d", static_cast<unsigned>(d.day()),
-                  static_cast<unsigned>(d.month()), static_cast<int>(d.year()));
-    return t;
 }
 
 std::string TextoDeReal(double v) {
@@ -633,7 +616,7 @@ std::string TConjuntoDados::TextoEm(std::size_t linha, int coluna) const {
         if (auto t = std::get_if<std::string>(&v)) return *t;
         if (auto i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
         if (auto d = std::get_if<double>(&v)) return TextoDeReal(*d);
-        return TextoDeData(std::get<Data>(v));
+        return TextoData(std::get<Data>(v));
     }
     switch (c.def.tipo) {
         case TipoCampo::Texto:
@@ -642,7 +625,7 @@ std::string TConjuntoDados::TextoEm(std::size_t linha, int coluna) const {
         case TipoCampo::Pequeno:
             return std::to_string(c.Inteiro(linha));
         case TipoCampo::Data:
-            return TextoDeData(DataDeDias(static_cast<std::int32_t>(c.Inteiro(linha))));
+            return TextoData(DataDeDias(static_cast<std::int32_t>(c.Inteiro(linha))));
         case TipoCampo::Decimal:
             return TextoDeReal(c.Real(linha));
     }
@@ -881,7 +864,7 @@ Valor TConjuntoDados::ValorParaColuna(int coluna, const Valor& valor) const {
             if (auto s = std::get_if<std::string>(&valor)) t = *s;
             else if (auto i = std::get_if<std::int64_t>(&valor)) t = std::to_string(*i);
             else if (auto d = std::get_if<double>(&valor)) t = TextoDeReal(*d);
-            else t = TextoDeData(std::get<Data>(valor));
+            else t = TextoData(std::get<Data>(valor));
             std::string r(PrimeirosCaracteres(t, def.tamanho));
             if (def.fixo) r.append(static_cast<std::size_t>(std::max(0, def.tamanho - Caracteres(r))), ' ');
             return r;

@@ -1,5 +1,7 @@
 #include "Firebird.h"
 
+#include "Datas.h"
+
 #include <firebird/Interface.h>
 #include <ibase.h>
 
@@ -246,13 +248,6 @@ bool TextoParaData(const std::string& t, Data& d) {
 ISC_DATE ParaDataFirebird(Data d) {
     return static_cast<ISC_DATE>(std::chrono::sys_days(d).time_since_epoch().count() +
                                  DiasAte1970);
-}
-
-std::string TextoDaData(Data d) {
-    char t[16];
-    std::snprintf(t, sizeof t, "%02u/%02u/%04d", static_cast<unsigned>(d.day()),
-                  static_cast<unsigned>(d.month()), static_cast<int>(d.year()));
-    return t;
 }
 
 std::string TextoDoEscalado(std::int64_t v, int escala) {
@@ -514,7 +509,7 @@ void Comando::DefineParametro(std::size_t indice, const Valor& valor) {
             std::snprintf(t, sizeof t, "%.15g", *d);
             return t;
         }
-        return TextoDaData(std::get<Data>(valor));
+        return TextoData(std::get<Data>(valor));
     };
     switch (p.tipo) {
         case SQL_TEXT: {
@@ -766,7 +761,7 @@ std::string LeTexto(const ColunaResultado& c, const unsigned char* linha) {
         }
         case SQL_TYPE_DATE:
         case SQL_TIMESTAMP:
-            return TextoDaData(LeData(c, linha));
+            return TextoData(LeData(c, linha));
         case SQL_BOOLEAN:
             return *p ? "True" : "False";
         default:

@@ -25,23 +25,37 @@ bool ComecaCom(const std::string& s, const char* prefixo) {
 
 }  // namespace
 
+bool ComecaComentario(std::string_view sql, std::size_t i) {
+    return i + 1 < sql.size() && ((sql[i] == '-' && sql[i + 1] == '-') || (sql[i] == '/' && sql[i + 1] == '*'));
+}
+
+std::size_t FimDeTextoOuComentario(std::string_view sql, std::size_t i) {
+    if (i >= sql.size()) return i;
+    const char c = sql[i];
+    std::size_t fim = std::string_view::npos, depois = 0;
+    if (c == '\'' || c == '"') {
+        fim = sql.find(c, i + 1);
+        depois = 1;
+    } else if (ComecaComentario(sql, i) && c == '-') {
+        fim = sql.find('\n', i);
+    } else if (ComecaComentario(sql, i)) {
+        fim = sql.find("*/", i + 2);
+        depois = 2;
+    } else {
+        return i;
+    }
+    return fim == std::string_view::npos ? sql.size() : fim + depois;
+}
+
 std::vector<std::string> DivideScript(const std::string& texto) {
     std::vector<std::string> comandos;
     std::string terminador = ";";
     std::string atual;
     for (std::size_t i = 0; i < texto.size();) {
         const char c = texto[i];
-        if (c == '\'' || c == '"') {
-            const auto fim = texto.find(c, i + 1);
-            const auto ate = fim == std::string::npos ? texto.size() : fim + 1;
-            atual.append(texto, i, ate - i);
-            i = ate;
-        } else if (c == '-' && i + 1 < texto.size() && texto[i + 1] == '-') {
-            const auto fim = texto.find('\n', i);
-            i = fim == std::string::npos ? texto.size() : fim;
-        } else if (c == '/' && i + 1 < texto.size() && texto[i + 1] == '*') {
-            const auto fim = texto.find("*/", i + 2);
-            i = fim == std::string::npos ? texto.size() : fim + 2;
+        if (const auto fim = FimDeTextoOuComentario(texto, i); fim != i) {
+            if (!ComecaComentario(texto, i)) atual.append(texto, i, fim - i);  // comments are left out
+            i = fim;
         } else if (texto.compare(i, terminador.size(), terminador) == 0) {
             const std::string comando = Apara(atual);
             atual.clear();
