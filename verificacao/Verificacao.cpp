@@ -169,7 +169,8 @@ struct TVerificadorSintegra::Estado {
 
     // Order of the file.
     int ultimoGrupo = 0;
-    Tipo ultimoTipo = TDesconhecido;
+    Tipo ultimoTipo = TDesconhecido;  // of the highest type so far
+    Tipo tipoUltimaLinha = TDesconhecido;
     std::array<std::uint64_t, QtdTipos> porTipo{};
     std::array<std::uint64_t, 100> porGrupo{};
 
@@ -939,6 +940,7 @@ struct TVerificadorSintegra::Estado {
         }
 
         ++porTipo[tipo];
+        tipoUltimaLinha = tipo;
         if (tipo == TDesconhecido) {
             Erro("Tipo", 1, 3,
                  "Tipo de registro desconhecido: " + Citado(l.substr(0, std::min<std::size_t>(3, l.size()))) + ". " +
@@ -1025,7 +1027,7 @@ struct TVerificadorSintegra::Estado {
         tipo = TDesconhecido;
         if (linha == 0) {
             Emite({0, "", "Arquivo", 0, 0, Nivel::Erro, "O arquivo está vazio. " + GereDeNovo});
-        } else if (porTipo[T90] == 0 || ultimoTipo != T90) {
+        } else if (tipoUltimaLinha != T90) {
             Emite({linha, "", "Tipo", 1, 2, Nivel::Erro, "O arquivo não termina com o registro 90. " + GereDeNovo});
         }
 
