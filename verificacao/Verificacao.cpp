@@ -127,6 +127,30 @@ std::uint64_t Hash(std::string_view s, std::uint64_t h = 1469598103934665603ull)
     return h;
 }
 
+// Product codes are short: a hash of their bytes read eight at a time, and
+// lookups by the field itself, without making a string of it.
+struct HashCodigo {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const {
+        std::uint64_t h = s.size() * 0x9E3779B97F4A7C15ull;
+        while (s.size() >= 8) {
+            std::uint64_t bloco;
+            std::memcpy(&bloco, s.data(), 8);
+            h = (h ^ bloco) * 0xBF58476D1CE4E5B9ull;
+            h ^= h >> 31;
+            s.remove_prefix(8);
+        }
+        std::uint64_t resto = 0;
+        std::memcpy(&resto, s.data(), s.size());
+        h = (h ^ resto) * 0x94D049BB133111EBull;
+        return h ^ (h >> 29);
+    }
+};
+struct IgualCodigo {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+};
+
 std::string Citado(std::string_view s) { return "\"" + ParaUTF8(Aparado(s)) + "\""; }
 
 // The ECF's code of a tax situation or rate: four digits, or F, I, N, CANC,
@@ -166,6 +190,7 @@ struct TVerificadorSintegra::Estado {
     std::uint64_t linha = 0;
     std::string_view l;
     Tipo tipo = TDesconhecido;
+    std::string ultimoCNPJValido;
 
     // Order of the file.
     int ultimoGrupo = 0;
@@ -200,7 +225,7 @@ struct TVerificadorSintegra::Estado {
         std::uint64_t linha75 = 0;
         bool avisado = false;
     };
-    std::unordered_map<std::string, Uso> produtos;
+    std::unordered_map<std::string, Uso, HashCodigo, IgualCodigo> produtos;
 
     // The printer day opened by the last 60M.
     bool grupoECF = false;
@@ -322,7 +347,12 @@ struct TVerificadorSintegra::Estado {
                      std::string("O ") + campo + " não foi informado (só zeros). " + Corrija() + ".");
             return;
         }
-        if (CNPJValido(v) || (v.substr(0, 3) == "000" && CPFValido(v.substr(3)))) return;
+        // Notes and items repeat the same few numbers: the last good one is remembered.
+        if (v == ultimoCNPJValido) return;
+        if (CNPJValido(v) || (v.substr(0, 3) == "000" && CPFValido(v.substr(3)))) {
+            ultimoCNPJValido = v;
+            return;
+        }
         Erro(campo, inicio, fim,
              std::string("O CNPJ/CPF ") + Citado(v) + " tem dígitos verificadores inválidos. " + Corrija() + ".");
     }
@@ -373,12 +403,13 @@ struct TVerificadorSintegra::Estado {
             Erro(campo, inicio, fim, "O código do produto está em branco. " + Corrija() + ".");
             return;
         }
-        auto [it, novo] = produtos.try_emplace(std::string(codigo));
-        Uso& u = it->second;
-        if (novo) {
-            u.linhaUso = linha;
-            u.tipoUso = tipo;
+        auto it = produtos.find(codigo);
+        if (it == produtos.end()) {
+            it = produtos.try_emplace(std::string(codigo)).first;
+            it->second.linhaUso = linha;
+            it->second.tipoUso = tipo;
         }
+        Uso& u = it->second;
         if (primeiro != 0) {
             u.primeiro = u.primeiro == 0 ? primeiro : std::min(u.primeiro, primeiro);
             u.ultimo = std::max(u.ultimo, ultimo);
