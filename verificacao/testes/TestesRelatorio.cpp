@@ -9,8 +9,6 @@
 namespace verificacao::testes {
 namespace {
 
-constexpr Nivel E = Nivel::Erro;
-
 TEST(ResumoTest, ContaRegistrosESomaNotasECupons) {
     auto l = LinhasLimpas();
     Troca(l, 4, 126, "S");  // a cancelled note stays out of the totals
@@ -126,15 +124,10 @@ TEST_F(ArquivoEmDiscoTest, ExportacaoDemoNaoTemErro) {
               0);
     const Relatorio r = VerificaArquivo(arquivo);
     ASSERT_TRUE(r.Lido);
-    // Note 088001 is model 01 in the suite and 55 from its supplier: its record
-    // 50 carries the supplier's model and its records 54 the suite's, so its
-    // items find no record 50. This stays here until the item stage writes the
-    // model of the record 50; then the list must become empty.
-    const std::vector<Esperado> conhecidos = {{36, "54", 3, E}, {37, "54", 3, E}, {38, "54", 3, E}};
     std::vector<Achado> erros;
     for (const auto& a : r.Achados)
         if (a.NivelAchado == Nivel::Erro) erros.push_back(a);
-    EXPECT_EQ(Resumidos(erros), conhecidos) << Lista(erros);
+    EXPECT_TRUE(erros.empty()) << Lista(erros);
     EXPECT_GT(r.ResumoArquivo.Linhas, 100u);
 }
 
