@@ -185,6 +185,7 @@ struct TVerificadorSintegra::Estado {
     // The line being assembled across pieces.
     std::string parcial;
     std::size_t tamanhoParcial = 0;
+    char ultimoByteParcial = 0;
 
     // The line being checked.
     std::uint64_t linha = 0;
@@ -934,13 +935,14 @@ struct TVerificadorSintegra::Estado {
         return TDesconhecido;
     }
 
-    void Linha(const char* dados, std::size_t tamanho, std::size_t tamanhoReal, bool fimDeLinha) {
+    // `tamanho` bytes of the line are at `dados` (all of them, or the first
+    // LimiteLinha); `tamanhoReal` is its whole length before the LF; `cr` tells
+    // whether its last byte is a CR.
+    void Linha(const char* dados, std::size_t tamanho, std::size_t tamanhoReal, bool cr, bool fimDeLinha) {
         ++linha;
         ++resumo.Linhas;
-        bool cr = false;
-        if (tamanho > 0 && dados[tamanho - 1] == '\r' && tamanho == tamanhoReal) {
-            cr = true;
-            --tamanho;
+        if (cr) {
+            if (tamanho == tamanhoReal) --tamanho;
             --tamanhoReal;
         }
         l = std::string_view(dados, tamanho);
@@ -1029,15 +1031,17 @@ struct TVerificadorSintegra::Estado {
             const char* lf = static_cast<const char*>(std::memchr(p, '\n', n));
             const std::size_t ate = lf ? static_cast<std::size_t>(lf - p) : n;
             if (tamanhoParcial == 0 && lf) {
-                Linha(p, ate, ate, true);
+                Linha(p, ate, ate, ate > 0 && p[ate - 1] == '\r', true);
             } else {
                 const std::size_t cabe = parcial.size() < LimiteLinha ? std::min(ate, LimiteLinha - parcial.size()) : 0;
                 parcial.append(p, cabe);
                 tamanhoParcial += ate;
+                if (ate > 0) ultimoByteParcial = p[ate - 1];
                 if (lf) {
-                    Linha(parcial.data(), parcial.size(), tamanhoParcial, true);
+                    Linha(parcial.data(), parcial.size(), tamanhoParcial, ultimoByteParcial == '\r', true);
                     parcial.clear();
                     tamanhoParcial = 0;
+                    ultimoByteParcial = 0;
                 }
             }
             if (!lf) return;
@@ -1050,7 +1054,7 @@ struct TVerificadorSintegra::Estado {
         if (terminado) return;
         terminado = true;
         if (tamanhoParcial > 0) {
-            Linha(parcial.data(), parcial.size(), tamanhoParcial, false);
+            Linha(parcial.data(), parcial.size(), tamanhoParcial, ultimoByteParcial == '\r', false);
             parcial.clear();
             tamanhoParcial = 0;
         }

@@ -19,9 +19,10 @@ TEST(ArquivoLimpoTest, PedacosDeQualquerTamanhoDaoOsMesmosAchados) {
     auto l = LinhasLimpas();
     Troca(l, 5, 3, "22333444000182");
     l[2].erase(126, 1);  // line 3 ends with LF alone
+    l[24].insert(126, std::string(4874, ' '));  // longer than what is kept of a line
     const std::string c = Junta(l);
     const auto inteiro = Resumidos(Verifica(c));
-    ASSERT_EQ(inteiro.size(), 2u);
+    ASSERT_EQ(inteiro.size(), 3u);
     for (std::size_t pedaco : {1u, 2u, 127u, 128u, 1000u})
         EXPECT_EQ(Resumidos(Verifica(c, pedaco)), inteiro) << "pedaços de " << pedaco;
 }
@@ -35,6 +36,7 @@ struct Caso {
 const std::vector<Caso> Casos = {
     // Form.
     {"linha de 125 bytes", [](auto& l) { l[24].erase(125, 1); }, {{25, "88SF", 1, E}}},
+    {"linha de 5000 bytes", [](auto& l) { l[24].insert(126, std::string(4874, ' ')); }, {{25, "88SF", 1, E}}},
     {"linha terminada só com LF", [](auto& l) { l[2].erase(126, 1); }, {{3, "50", 0, E}}},
     {"última linha sem CR LF", [](auto& l) { l[32].resize(126); }, {{33, "90", 0, E}}},
     {"byte que o Windows-1252 não define", [](auto& l) { Troca(l, 1, 40, "\x81"); }, {{1, "10", 40, E}}},
