@@ -1,7 +1,7 @@
 // Speed and memory of the check on a generated file of one million lines:
 // 100,000 notes of five items, 1,000 printer days with their coupons, the
 // summary documents, the inventory and 20,000 products.
-//   BenchVerificacao [PASTA]   (the file is written there, by default /tmp)
+//   BenchVerificacao [PASTA]   (the file is written there, by default the temporary folder)
 #include "Sintegra.h"
 #include "Verificacao.h"
 
@@ -74,7 +74,8 @@ void Gera(const std::string& pasta, const std::string& nome) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string pasta = argc > 1 ? std::string(argv[1]) + "/" : "/tmp/";
+    const std::string pasta =
+        (argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path()).string() + "/";
     const std::string nome = "BENCH_VERIFICACAO.TXT";
     Gera(pasta, nome);
     const std::string caminho = pasta + nome;
