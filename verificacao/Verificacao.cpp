@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <unordered_map>
 
@@ -1151,8 +1152,9 @@ bool VerificaFluxo(std::istream& entrada, const TVerificadorSintegra::Receptor& 
 
 Relatorio VerificaArquivo(const std::string& caminho, std::size_t limiteAchados) {
     Relatorio r;
+    std::error_code erro;
     std::ifstream f(caminho, std::ios::binary);
-    if (!f) {
+    if (!f || std::filesystem::is_directory(caminho, erro)) {
         r.FalhaLeitura = "Não foi possível abrir o arquivo " + caminho + ".";
         return r;
     }

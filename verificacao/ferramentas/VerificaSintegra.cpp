@@ -4,7 +4,7 @@
 // the arguments are wrong.
 #include "Verificacao.h"
 
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -68,8 +68,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::error_code erro;
     std::ifstream f(arquivo, std::ios::binary);
-    if (!f) {
+    if (!f || std::filesystem::is_directory(arquivo, erro)) {
         std::cerr << "Não foi possível abrir o arquivo " << arquivo << ".\n";
         return 2;
     }

@@ -111,6 +111,8 @@ TEST_F(ArquivoEmDiscoTest, ComandoSaiComZeroUmOuDois) {
     EXPECT_EQ(LeArquivo(saida).rfind(CabecalhoCSV() + "\nERRO;5;50;CNPJ;3;16;", 0), 0u) << LeArquivo(saida);
 
     EXPECT_EQ(Roda(programa + " " + (pasta.Caminho() / "NAO_EXISTE.TXT").string() + " 2> " + saida), 2);
+    EXPECT_EQ(Roda(programa + " " + pasta.Caminho().string() + " > " + saida + " 2>&1"), 2);  // a folder
+    EXPECT_EQ(LeArquivo(saida).find("ERRO"), std::string::npos);
     EXPECT_EQ(Roda(programa + " --help > " + saida), 0);
     EXPECT_NE(LeArquivo(saida).find("Uso: VerificaSintegra ARQUIVO"), std::string::npos);
     EXPECT_EQ(Roda(programa + " " + limpo + " --formato xml 2> " + saida), 2);
