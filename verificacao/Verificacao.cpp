@@ -503,6 +503,11 @@ struct TVerificadorSintegra::Estado {
                 Erro("CFOP", 52, 55,
                      "O CFOP " + Citado(cfop) + " é de saída, mas a nota é de terceiros (entrada). " + Corrija() + "." +
                          ": uma entrada usa CFOP começado por 1, 2 ou 3.");
+            // The company may issue a note of its own for an entry, so this is only probably wrong.
+            if (emitente == "P" && !saida)
+                Aviso("CFOP", 52, 55,
+                      "O CFOP " + Citado(cfop) + " é de entrada numa nota de emissão própria. Confira se a nota é "
+                      "mesmo uma entrada emitida pela empresa; se for uma saída, corrija o CFOP na nota fiscal.");
             if (ufOk && UFValida(uf10)) {
                 const bool mesmoEstado = direcao == '1' || direcao == '5';
                 const bool outroEstado = direcao == '2' || direcao == '6';

@@ -73,6 +73,7 @@ const std::vector<Caso> Casos = {
     {"período que não é um mês", [](auto& l) { Troca(l, 1, 116, "20100330"); }, {{1, "10", 108, E}, {18, "74", 3, E}}},
     // Codes.
     {"CFOP de saída em nota de entrada", [](auto& l) { Troca(l, 5, 56, "T"); }, {{5, "50", 52, E}}},
+    {"CFOP de entrada em nota própria", [](auto& l) { Troca(l, 5, 52, "1949"); }, {{5, "50", 52, A}}},
     {"CFOP de dentro do estado para outro estado", [](auto& l) { Troca(l, 5, 39, "PR"); }, {{5, "50", 52, E}}},
     {"CFOP inexistente", [](auto& l) { Troca(l, 5, 52, "5999"); }, {{5, "50", 52, E}}},
     {"modelo que o registro 50 não admite", [](auto& l) { Troca(l, 5, 41, "02"); }, {{5, "50", 41, E}}},
