@@ -81,6 +81,13 @@ const std::vector<Caso> Casos = {
     {"situação inválida", [](auto& l) { Troca(l, 5, 126, "Z"); }, {{5, "50", 126, E}}},
     {"situação 4 (denegada)", [](auto& l) { Troca(l, 5, 126, "4"); }, {}},
     {"alíquota de ECF inválida", [](auto& l) { Troca(l, 11, 32, "XX  "); }, {{11, "60A", 32, E}}},
+    {"modelo que o registro 61 não admite", [](auto& l) { Troca(l, 16, 39, "01"); }, {{16, "61", 39, E}}},
+    {"mês que não existe", [](auto& l) { Troca(l, 17, 4, "13"); }, {{17, "61R", 4, E}}},
+    {"código de posse inexistente", [](auto& l) { Troca(l, 18, 51, "4"); }, {{18, "74", 51, E}, {18, "74", 52, E}}},
+    {"posse de terceiro sem CNPJ", [](auto& l) { Troca(l, 18, 51, "2"); }, {{18, "74", 52, E}}},
+    {"finalidade do arquivo inexistente", [](auto& l) { Troca(l, 1, 126, "4"); }, {{1, "10", 126, E}}},
+    {"indicador do contador inválido", [](auto& l) { Troca(l, 24, 126, "X"); }, {{24, "88EC", 126, E}}},
+    {"CNPJ do 90 diferente do 10", [](auto& l) { Troca(l, 26, 3, "11222333000181"); }, {{26, "90", 3, E}}},
     // Across records.
     {"54 sem o seu 50", [](auto& l) { Troca(l, 9, 22, "000452"); }, {{9, "54", 3, E}}},
     {"produto sem 75", [](auto& l) { Troca(l, 21, 19, "P9"); }, {{9, "54", 0, E}}},
