@@ -6,6 +6,7 @@
 #include "Plataforma.h"
 #include "Regras.h"
 #include "ThExporta.h"
+#include "Verificacao.h"
 #include "Versao.h"
 
 #include <chrono>
@@ -44,6 +45,9 @@ botão Exportar da janela principal, sem janela.
   --saida ARQUIVO        o arquivo a gravar; sem ela, SINTEGRA_<empresa>_<mês>_<ano>.TXT
                          na pasta do programa
   --config ARQUIVO       o dbxconnections.ini a ler; sem ela, o da pasta do programa
+  --sem-verificacao      não verifica o arquivo gravado (por padrão ele é verificado
+                         como o validador do Sintegra faria, e os ERROS e AVISOS
+                         encontrados são mostrados; a situação de saída não muda)
   --help                 mostra esta ajuda
 
 O progresso vai para a saída de erros. Ao terminar, mostra o nome completo do
@@ -186,6 +190,7 @@ struct Argumentos {
     OpcoesExportacao opcoes;
     std::optional<std::string> saida;
     std::string config;
+    bool verifica = true;
 };
 
 Argumentos LeArgumentos(int argc, char** argv) {
@@ -211,6 +216,7 @@ Argumentos LeArgumentos(int argc, char** argv) {
         else if (op == "--assinar") a.opcoes.modoPafEcf = true;
         else if (op == "--saida") a.saida = valor();
         else if (op == "--config") a.config = valor();
+        else if (op == "--sem-verificacao") a.verifica = false;
         else throw ErroUso("Opção desconhecida: " + op);
     }
     if (a.empresa < 0) throw ErroUso("Informe a empresa (--empresa N).");
@@ -338,6 +344,7 @@ int main(int argc, char** argv) {
     for (const auto& [tipo, quantidade] : contagem)
         if (quantidade > 0) std::cout << "  registros " << tipo << ": " << quantidade << "\n";
     std::cout << "  total de linhas: " << gerador.QtdTotal() + 2 << "\n";
+    if (a.verifica) std::cout << verificacao::VerificaArquivoExportado(gerador.NomeArquivoCompleto()).Texto;
     std::cout.flush();
     if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::cerr << "Não foi possível escrever na saída padrão: " << DescricaoErroSistema(errno)

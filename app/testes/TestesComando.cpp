@@ -88,7 +88,8 @@ TEST_F(ComandoTest, AjudaExplicaCadaOpcao) {
     const auto r = Roda({"--help"});
     EXPECT_EQ(r.status, 0);
     for (const char* opcao : {"--empresa", "--mes", "--ano", "--inicio", "--fim", "--itens-cupom", "--paf-ecf",
-                              "--inventario", "--reg88", "--novo-contador", "--assinar", "--saida", "--config"})
+                              "--inventario", "--reg88", "--novo-contador", "--assinar", "--saida", "--config",
+                              "--sem-verificacao"})
         EXPECT_NE(r.saida.find(opcao), std::string::npos) << opcao;
 }
 
@@ -102,6 +103,11 @@ TEST_F(ComandoTest, ExportaEContaOsRegistros) {
     // No accountant in the database: the 88EC goes out blank, and the user is told.
     EXPECT_NE(r.erros.find("não tem responsável técnico (contador) cadastrado"), std::string::npos) << r.erros;
     EXPECT_EQ(Le(Arquivo()).size() % 128, 0u);
+    // The written file is checked as the authority's validator would.
+    EXPECT_NE(r.saida.find("Verificação do arquivo: "), std::string::npos) << r.saida;
+    const auto sem = Roda(Periodo({"--empresa", "1", "--mes", "3", "--ano", "2010", "--sem-verificacao"}));
+    EXPECT_EQ(sem.status, 0) << sem.erros;
+    EXPECT_EQ(sem.saida.find("Verificação"), std::string::npos) << sem.saida;
 }
 
 TEST_F(ComandoTest, ErrosSaoClarosENaoGravamArquivo) {
