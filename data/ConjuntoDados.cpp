@@ -5,6 +5,7 @@
 #include "Script.h"
 
 #include <algorithm>
+#include <chrono>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -432,6 +433,7 @@ void TConjuntoDados::LimpaLinhas() {
 
 void TConjuntoDados::Abre() {
     if (ativo_) return;
+    const auto inicio = std::chrono::steady_clock::now();
     if (!conexao_) throw std::logic_error(nome_ + ": no connection");
     std::lock_guard trava(conexao_->Trava());
     fb::Conexao& conexao = conexao_->Conexao();
@@ -531,6 +533,8 @@ void TConjuntoDados::Abre() {
         throw;
     }
     transacao.Confirma();
+    tempoAberturas_ += std::chrono::steady_clock::now() - inicio;
+    ++quantidadeAberturas_;
     ativo_ = true;
     if (Editavel()) PassaParaEditavel();
     AplicaFiltroEIndice();

@@ -18,6 +18,7 @@
 #include "ConexaoSQL.h"
 #include "Valor.h"
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -156,6 +157,10 @@ public:
 
     // Memory held by the rows, for the benchmark.
     std::size_t BytesDasLinhas() const;
+    // How often the set was opened and the time those openings took (the
+    // query and the fetch of every row), for the benchmark.
+    int QuantidadeAberturas() const { return quantidadeAberturas_; }
+    std::chrono::steady_clock::duration TempoAberturas() const { return tempoAberturas_; }
 
     // Moves to the n-th row (1-based) within the filter; false when there is none.
     bool IrPara(int numeroRegistro);
@@ -308,6 +313,8 @@ private:
     std::unique_ptr<fb::Comando> comando_;
 
     bool ativo_ = false;
+    int quantidadeAberturas_ = 0;
+    std::chrono::steady_clock::duration tempoAberturas_{};
     std::size_t quantidade_ = 0;   // rows held
     std::vector<std::uint32_t> visiveis_;  // rows in index order that pass the filter
     bool todasVisiveis_ = true;            // no filter, no index: row i is visible row i
