@@ -134,6 +134,8 @@ CREATE TABLE PRODUTONOME (
   QTDEEMBALAGEM  NUMERIC(15,4),
   PRIMARY KEY (CODPRODUTO, CODCOR, CODGRADE)
 );
+/* Products are looked up by their code once per record 60R and 61R. */
+CREATE INDEX PRODUTONOME_PRODUTO ON PRODUTONOME (PRODUTO);
 
 /* The company's stock position and fiscal data of each product variant. */
 CREATE TABLE SALDOESTOQUE (
