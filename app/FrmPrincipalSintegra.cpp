@@ -526,11 +526,9 @@ void TFrmPrincipalSintegra::BtnPesquisarClick() {
     o.dataInicial = DataInicialPeriodo;
     o.dataFinal = DataFinalPeriodo;
     modeloSaidas_->AntesDeMudar();
+    bool existe = false;
     try {
-        const bool existe = PreparaExportacao(*dm_, o);
-        modeloSaidas_->DepoisDeMudar();
-        PnlStatus->hide();
-        if (!existe) throw std::runtime_error("A empresa " + std::to_string(empresa) + " não existe no banco de dados.");
+        existe = PreparaExportacao(*dm_, o);
     } catch (...) {
         // A list that cannot be opened leaves no panel behind.
         modeloSaidas_->DepoisDeMudar();
@@ -538,6 +536,9 @@ void TFrmPrincipalSintegra::BtnPesquisarClick() {
         LblTotalRegistros->setText(Q("0"));
         throw;
     }
+    modeloSaidas_->DepoisDeMudar();
+    PnlStatus->hide();
+    if (!existe) throw std::runtime_error("A empresa " + std::to_string(empresa) + " não existe no banco de dados.");
     LblTotalRegistros->setText(QString::number(dm_->CDSSaidas.QuantidadeRegistros()));
     LblTotalRegistros->repaint();
     // What Exportar hands to the run, and the names its file takes.

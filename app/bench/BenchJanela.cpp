@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -132,8 +133,11 @@ int main(int argc, char** argv) {
     inicio = Relogio::now();
     relogio.start();
     tique.start(10);
+    // The window's own event loop until the run has ended (no polling sleeps).
+    QEventLoop laco;
+    QObject::connect(&janela, &TFrmPrincipalSintegra::ExportacaoTerminada, &laco, &QEventLoop::quit);
     QTest::mouseClick(janela.BtnExportar, Qt::LeftButton);
-    QTest::qWaitFor([&] { return !janela.ExportacaoViva(); }, 3600 * 1000);
+    if (janela.ExportacaoViva()) laco.exec();
     const double exportacao = Segundos(inicio);
     tique.stop();
 
