@@ -590,12 +590,12 @@ void TFrmPrincipalSintegra::BtnExportarClick() {
     progresso_ = new TProgressoJanela;
     connect(progresso_, &TProgressoJanela::Mudou, this, [this] { ProgressoMudou(); }, Qt::QueuedConnection);
     connect(progresso_, &TProgressoJanela::PedeMensagemFinal, this, [this](const QString& texto) {
-        AplicaProgresso();
+        AplicaProgresso(true);  // the run waits for this box: it holds nothing
         MostraMensagem(this, "PRAXO", texto.toStdString(), IconeMensagem::Informacao);
         if (progresso_) progresso_->MensagemVista();
     }, Qt::QueuedConnection);
     connect(progresso_, &TProgressoJanela::PedeErro, this, [this](const QString& texto) {
-        AplicaProgresso();
+        AplicaProgresso(true);
         MostraMensagem(this, "PRAXO", texto.toStdString(), IconeMensagem::Erro);
     }, Qt::QueuedConnection);
 
@@ -644,11 +644,16 @@ void TFrmPrincipalSintegra::ProgressoMudou() {
         temporizadorProgresso_->start(static_cast<int>(TProgressoJanela::IntervaloMs - passou));
 }
 
-void TFrmPrincipalSintegra::AplicaProgresso() {
+void TFrmPrincipalSintegra::AplicaProgresso(bool final) {
     if (!progresso_) return;
     temporizadorProgresso_->stop();
+    const auto quadro = progresso_->Retira(final || !ExportacaoViva());
+    if (!quadro) {
+        temporizadorProgresso_->start(TProgressoJanela::IntervaloMs);
+        return;
+    }
     ultimaPintura_.start();
-    const QuadroProgresso q = progresso_->Retira();
+    const QuadroProgresso& q = *quadro;
     if (q.temEtapa) LblEtapas->setText(q.etapa);
     if (q.temDescricao) LblDescricao->setText(q.descricao);
     if (q.temTotal) LblTotalRegistros->setText(q.totalRegistros);
@@ -668,7 +673,7 @@ void TFrmPrincipalSintegra::FimDaExportacao() {
     linhaExportacao_->wait();
     delete linhaExportacao_;
     linhaExportacao_ = nullptr;
-    AplicaProgresso();
+    AplicaProgresso(true);
     progresso_->deleteLater();
     progresso_ = nullptr;
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();

@@ -138,7 +138,8 @@ private:
     // text (or the cancelling text after Cancelar).
     bool RecusaDuranteExportacao(const char* texto);
     bool EmpresaEscolhida(int& codigo);
-    void AplicaProgresso();
+    // `final`: the run no longer writes its snapshot; wait for it if need be.
+    void AplicaProgresso(bool final = false);
     void ProgressoMudou();
     void FimDaExportacao();
 

@@ -10,15 +10,17 @@ void TProgressoJanela::Altera(F&& alteracao) {
 }
 
 void TProgressoJanela::Etapa(const std::string& texto) {
+    QString t = QString::fromStdString(texto);  // outside the lock: the window never waits on it long
     Altera([&](QuadroProgresso& q) {
-        q.etapa = QString::fromStdString(texto);
+        q.etapa = std::move(t);
         q.temEtapa = true;
     });
 }
 
 void TProgressoJanela::Descricao(const std::string& texto) {
+    QString t = QString::fromStdString(texto);
     Altera([&](QuadroProgresso& q) {
-        q.descricao = QString::fromStdString(texto);
+        q.descricao = std::move(t);
         q.temDescricao = true;
     });
 }
@@ -36,8 +38,9 @@ void TProgressoJanela::PosicaoItens(int posicao) {
     Altera([&](QuadroProgresso& q) { q.posicaoItens = posicao; });
 }
 void TProgressoJanela::TotalRegistros(const std::string& texto) {
+    QString t = QString::fromStdString(texto);
     Altera([&](QuadroProgresso& q) {
-        q.totalRegistros = QString::fromStdString(texto);
+        q.totalRegistros = std::move(t);
         q.temTotal = true;
     });
 }
@@ -45,9 +48,16 @@ void TProgressoJanela::CursorEspera(bool espera) {
     Altera([&](QuadroProgresso& q) { q.cursorEspera = espera ? 1 : 0; });
 }
 
-QuadroProgresso TProgressoJanela::Retira() {
+std::optional<QuadroProgresso> TProgressoJanela::Retira(bool esperando) {
+    // The run's thread runs at the lowest priority: on a busy machine it may
+    // hold the lock while it waits for a processor, and the window must not
+    // wait with it.
+    std::unique_lock trava(mutex_, std::defer_lock);
+    if (esperando)
+        trava.lock();
+    else if (!trava.try_lock())
+        return std::nullopt;
     avisado_ = false;
-    std::lock_guard trava(mutex_);
     return std::exchange(quadro_, QuadroProgresso{});
 }
 

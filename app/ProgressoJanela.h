@@ -13,6 +13,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 struct QuadroProgresso {
     QString etapa, descricao, totalRegistros;
@@ -38,8 +39,9 @@ public:
     void MensagemFinal(const std::string& texto) override;
     void Erro(const std::string& texto) override;
 
-    // On the window's side: what changed since the last call.
-    QuadroProgresso Retira();
+    // On the window's side: what changed since the last call; nothing when the
+    // run holds the snapshot at this moment, unless `esperando`.
+    std::optional<QuadroProgresso> Retira(bool esperando = false);
     // The success box was closed: the run goes on.
     void MensagemVista();
     // The program is ending: the run no longer waits for a box.

@@ -58,6 +58,47 @@ std::string Le(const fs::path& p) {
     return s.str();
 }
 
+// The schema and the demo data, built once by the build (or else once per
+// test program) and copied for each test: loading the demo script takes
+// seconds, a copy does not.
+const fs::path& ModeloDemo() {
+#ifdef PRAXO_MODELO_DEMO
+    static const fs::path construido = PRAXO_MODELO_DEMO;
+    if (fs::exists(construido)) return construido;
+#endif
+    static testes::PastaTemporaria pasta;
+    static const fs::path modelo = [] {
+        const fs::path p = pasta.Caminho() / "demo.fdb";
+        fs::copy_file(testes::Modelo(), p);
+        auto c = fb::Conexao::Abre(p.string(), {"PRAXO", "varelomi", {}});
+        ExecutaArquivoScript(c, (testes::PastaSql / "demo.sql").string());
+        return p;
+    }();
+    return modelo;
+}
+
+// A program folder: the demo database with a fixture, its dbxconnections.ini,
+// and the program file whose version the window shows.
+class PastaPrograma {
+public:
+    explicit PastaPrograma(const std::string& fixture) {
+        const fs::path arquivo = pasta_.Caminho() / "empresa.fdb";
+        fs::copy_file(ModeloDemo(), arquivo);
+        if (!fixture.empty()) {
+            auto c = fb::Conexao::Abre(arquivo.string(), {"PRAXO", "varelomi", {}});
+            ExecutaScript(c, fixture);
+        }
+        EscreveIni("[EMPRESA]\nDatabase=" + arquivo.string() + "\n");
+    }
+    void EscreveIni(const std::string& conteudo) const {
+        testes::EscreveArquivo(pasta_.Caminho() / "dbxconnections.ini", conteudo);
+    }
+    std::string Pasta() const { return pasta_.Prefixo(); }
+
+private:
+    testes::PastaTemporaria pasta_;
+};
+
 class JanelaTest : public ::testing::Test {
 protected:
     // An empty VERSAOBD: the version check finds nothing to do.
@@ -83,9 +124,11 @@ protected:
     // dbxconnections.ini and `programa` as PRAXOSintegra.
     void Abre(QStringList argumentos = {}, const std::string& fixture = SemVersaoNoBanco,
               const fs::path& programa = PRAXO_PROGRAMA_JANELA, bool biblioteca = true) {
-        banco = std::make_unique<testes::BancoTeste>(fixture, true);
-        fs::create_symlink(programa, fs::path(banco->Pasta()) / "PRAXOSintegra");
-        if (biblioteca) fs::create_symlink(PRAXO_BIBLIOTECA, fs::path(banco->Pasta()) / "PraxoLib.dll");
+        if (!banco) {  // a test that opens the window again keeps its folder
+            banco = std::make_unique<PastaPrograma>(fixture);
+            fs::create_symlink(programa, fs::path(banco->Pasta()) / "PRAXOSintegra");
+            if (biblioteca) fs::create_symlink(PRAXO_BIBLIOTECA, fs::path(banco->Pasta()) / "PraxoLib.dll");
+        }
         janela = std::make_unique<TFrmPrincipalSintegra>(banco->Pasta(), argumentos);
         dm = std::make_unique<TFDMExporta>(banco->Pasta());
         janela->DefineModulo(dm.get());
@@ -116,7 +159,7 @@ protected:
     }
     std::string Status() const { return janela->StStatus->currentMessage().toStdString(); }
 
-    std::unique_ptr<testes::BancoTeste> banco;
+    std::unique_ptr<PastaPrograma> banco;
     std::unique_ptr<TFDMExporta> dm;
     std::unique_ptr<TFrmPrincipalSintegra> janela;
     std::vector<PedidoMensagem> caixas;
