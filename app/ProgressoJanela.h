@@ -25,7 +25,7 @@ struct QuadroProgresso {
 class TProgressoJanela : public QObject, public TProgressoExportacao {
     Q_OBJECT
 public:
-    // Intervalo between two repaints of the window's controls.
+    // The shortest time between two repaints of the window's controls.
     static constexpr int IntervaloMs = 40;
 
     void Etapa(const std::string& texto) override;
