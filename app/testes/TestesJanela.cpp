@@ -415,6 +415,28 @@ TEST_F(JanelaTest, RecusasDuranteAExportacao) {
     EXPECT_TRUE(janela->close());
 }
 
+// The run exports what Exportar handed it: another company, month or option
+// chosen in the window meanwhile changes nothing in it.
+TEST_F(JanelaTest, CliquesDuranteAExportacaoNaoMudamOQueElaGrava) {
+    Abre();
+    ProcessaMarco2010();
+    SeguraExportacao();
+    Clica(janela->BtnExportar);
+    ASSERT_TRUE(janela->ExportacaoViva());
+    janela->RxDBLkCbEMPRESA->setCurrentIndex(janela->RxDBLkCbEMPRESA->findData(2));
+    Mes(4, "2011");
+    janela->ChkBxReg88->setChecked(true);
+    porta.Abre();
+    ASSERT_TRUE(EsperaFim());
+    const std::string conteudo = Le(fs::path(banco->Pasta()) / "SINTEGRA_1_Março_2010.TXT");
+    ASSERT_FALSE(conteudo.empty());
+    const std::string registro10 = conteudo.substr(0, conteudo.find("\r\n"));
+    EXPECT_NE(registro10.find("83512494000110"), std::string::npos) << registro10;
+    EXPECT_NE(registro10.find("2010030120100331"), std::string::npos) << registro10;
+    EXPECT_EQ(conteudo.find("\r\n88EC"), std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::path(banco->Pasta()) / "SINTEGRA_2_Abril_2011.TXT"));
+}
+
 TEST_F(JanelaTest, FecharPerguntaAntes) {
     for (const auto resposta : {RespostaMensagem::Nao, RespostaMensagem::Sim}) {
         SCOPED_TRACE(resposta == RespostaMensagem::Sim ? "Sim" : "Não");
