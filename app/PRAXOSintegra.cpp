@@ -4,6 +4,12 @@
 #include "Mensagens.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -24,9 +30,42 @@ public:
     }
 };
 
+int CanalSinal[2] = {-1, -1};
+
+// SIGTERM and SIGINT end the program as the version check does: the window
+// closes without a question, after a run's thread has ended. They are blocked
+// in every thread from the start and taken by one thread of their own, so
+// that the embedded database engine, which otherwise takes them for its own
+// shutdown, never sees them and no call of it is interrupted.
+void DesviaSinais() {
+    if (::pipe(CanalSinal) != 0) return;
+    sigset_t sinais;
+    sigemptyset(&sinais);
+    sigaddset(&sinais, SIGTERM);
+    sigaddset(&sinais, SIGINT);
+    ::pthread_sigmask(SIG_BLOCK, &sinais, nullptr);
+    std::thread([sinais] {
+        for (int sinal; ::sigwait(&sinais, &sinal) == 0;) {
+            const char c = 1;
+            if (::write(CanalSinal[1], &c, 1) != 1) return;
+        }
+    }).detach();
+}
+
+void TerminaComSinais(TFrmPrincipalSintegra& janela) {
+    if (CanalSinal[0] < 0) return;
+    auto* aviso = new QSocketNotifier(CanalSinal[0], QSocketNotifier::Read, &janela);
+    QObject::connect(aviso, &QSocketNotifier::activated, &janela, [&janela] {
+        char c;
+        [[maybe_unused]] const auto r = ::read(CanalSinal[0], &c, 1);
+        janela.PedeTermino();
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    DesviaSinais();  // before any other thread exists
     TAplicacao aplicacao(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Praxo - Sintegra"));
     QStringList argumentos = QApplication::arguments();
@@ -37,6 +76,7 @@ int main(int argc, char** argv) {
     auto FrmPrincipalSintegra = std::make_unique<TFrmPrincipalSintegra>(std::string{}, argumentos);
     auto FDMExporta = std::make_unique<TFDMExporta>();
     FrmPrincipalSintegra->DefineModulo(FDMExporta.get());
+    TerminaComSinais(*FrmPrincipalSintegra);
     FrmPrincipalSintegra->show();
     const int resultado = aplicacao.exec();
     // Never end, nor drop the data module, while a run's thread lives.
