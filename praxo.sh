@@ -2,6 +2,8 @@
 # PRAXO Sintegra: one script for a fresh Debian 12 machine.
 #   ./praxo.sh test    installs what is missing, builds everything and runs every test
 #   ./praxo.sh demo    installs, builds, creates the demo database and exports its month
+#   ./praxo.sh janela  installs, builds and opens the main window on the demo database
+#   ./praxo.sh captura installs, builds and draws the window after the demo export into docs/
 #   ./praxo.sh deps    only installs what is missing (run as root)
 #   ./praxo.sh build   only configures and builds
 #   ./praxo.sh bench   builds and runs the benchmarks
@@ -73,6 +75,27 @@ demo() {
   "$bin/ExportaSintegra" --empresa 1 --mes 3 --ano 2010 --itens-cupom --inventario --reg88
 }
 
+janela() {
+  deps
+  build
+  if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+    echo "Sem tela para a janela (DISPLAY vazio). Em um servidor, por exemplo:" >&2
+    echo "  QT_QPA_PLATFORM=vnc:size=1024x768 $0 janela   # e um cliente VNC na porta 5900" >&2
+    exit 1
+  fi
+  # The build made the demo database beside the program; the window opens on it.
+  exec "$BUILD/bin/PRAXOSintegra" "$@"
+}
+
+captura() {
+  deps
+  build
+  "$BUILD/bin/CriaBanco" --substitui "$BUILD/bin/PRAXO_DEMO.FDB" "$RAIZ/data/sql/esquema.sql" "$RAIZ/data/sql/demo.sql"
+  mkdir -p "$RAIZ/docs"
+  "$BUILD/bin/CapturaJanela" "$RAIZ/docs/janela-principal.png"
+  echo "docs/janela-principal.png"
+}
+
 bench() {
   deps
   build
@@ -81,6 +104,9 @@ bench() {
   echo
   echo "== Exportação de um mês grande"
   "$BUILD/bin/BenchExportacao"
+  echo
+  echo "== A janela no mesmo mês"
+  "$BUILD/bin/BenchJanela"
 }
 
 case "${1:-}" in
@@ -89,5 +115,7 @@ case "${1:-}" in
   test) testa ;;
   bench) bench ;;
   demo) demo ;;
-  *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+  janela) shift; janela "$@" ;;
+  captura) captura ;;
+  *) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

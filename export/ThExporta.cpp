@@ -69,9 +69,8 @@ ThExporta::ThExporta(TFDMExporta& dm, sintegra::tSintegra& GeradorSintegra, Opco
     : dm_(dm), gerador_(GeradorSintegra), opcoes_(opcoes), estado_(estado), progresso_(progresso) {}
 
 bool ThExporta::Executa() {
-    // A cancel request given before this run does not cancel it.
-    estado_.CancelaExportacao = false;
-    estado_.Exportando = true;
+    // The flags belong to whoever starts the run (Exportar, Inicia): a Cancelar
+    // pressed between the start and this line must not be lost.
     estado_.QtdEntradas = 0;
     estado_.QtdSaidas = 0;
     CDSRegistro75.Abre(opcoes_.dataInicial, opcoes_.dataFinal);
@@ -130,7 +129,10 @@ void ThExporta::Completa() {
     } else {
         gerador_.FechaArquivo();
     }
-    if (!estado_.CancelaExportacao) {
+    // Read once: the ending chosen here is the ending shown. A Cancelar pressed
+    // while the success message is open changes nothing.
+    const bool cancelada = estado_.CancelaExportacao;
+    if (!cancelada) {
         progresso_.MensagemFinal("Arquivo exportado com sucesso.\r\rArquivo: " +
                                  gerador_.NomeArquivoCompleto());
         estado_.Exportando = false;
@@ -139,16 +141,17 @@ void ThExporta::Completa() {
     progresso_.TotalRegistros("0");
     progresso_.PosicaoStatus(0);
     progresso_.PosicaoItens(0);
-    if (!estado_.Exportando && !estado_.CancelaExportacao) {
-        progresso_.Descricao("Arquivo SINTEGRA.TXT foi exportado com sucesso.");
-    } else if (estado_.CancelaExportacao) {
+    if (cancelada) {
         estado_.Exportando = false;
         estado_.CancelaExportacao = false;
         progresso_.Descricao("A exportação foi cancelada.");
+    } else {
+        progresso_.Descricao("Arquivo SINTEGRA.TXT foi exportado com sucesso.");
     }
 }
 
 void ThExporta::Inicia(std::shared_ptr<ThExporta> exportacao, std::function<void(bool)> aoTerminar) {
+    // Cleared here, before the thread exists, and never inside it.
     exportacao->estado_.CancelaExportacao = false;
     exportacao->estado_.Exportando = true;
     std::thread([exportacao = std::move(exportacao), aoTerminar = std::move(aoTerminar)]() mutable {

@@ -203,14 +203,19 @@ TEST(RunTest, CancelarNaEtapa1) {
     EXPECT_FALSE(r.estado->CancelaExportacao);
 }
 
-// A cancel request left from before the run does not cancel it.
-TEST(RunTest, CancelamentoAnteriorNaoCancelaONovo) {
+// A Cancelar pressed after Exportar but before the run reads the flag is not
+// lost: the run takes the cancel ending.
+TEST(RunTest, CancelarAntesDoInicioDaExecucaoNaoSePerde) {
     Documento venda{.codigo = "S1"};
     venda.itens = {Item{}};
     Exportacao e(venda.Sql());
     const auto r = e.Executa({}, true);
-    EXPECT_EQ(DoTipo(r.linhas, "54").size(), 1u);
-    EXPECT_EQ(r.progresso->mensagens.size(), 1u);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(DoTipo(r.linhas, "50").empty());
+    EXPECT_TRUE(DoTipo(r.linhas, "54").empty());
+    EXPECT_TRUE(r.progresso->mensagens.empty());
+    EXPECT_EQ(r.progresso->UltimaDescricao(), "A exportação foi cancelada.");
+    EXPECT_FALSE(r.estado->CancelaExportacao);
 }
 
 std::string LeArquivo(const std::string& caminho) {
@@ -256,7 +261,23 @@ namespace {
 
 using namespace cenario;
 
-// The window starts the run on a thread of its own and is told when it ends.
+// A progress whose success message holds the run until the test lets it go,
+// so that the test sees the run while it is surely still going.
+class ProgressoRetido : public ProgressoGravado {
+public:
+    using ProgressoGravado::ProgressoGravado;
+    void MensagemFinal(const std::string& t) override {
+        ProgressoGravado::MensagemFinal(t);
+        liberado_.get_future().wait();
+    }
+    void Libera() { liberado_.set_value(); }
+
+private:
+    std::promise<void> liberado_;
+};
+
+// The run started on a thread of its own: the start clears a Cancelar left
+// from before, and the caller is told on the run's thread when it ends.
 TEST(RunTest, IniciaEmOutraLinhaDeExecucao) {
     Documento venda{.codigo = "S1"};
     venda.itens = {Item{}};
@@ -266,12 +287,13 @@ TEST(RunTest, IniciaEmOutraLinhaDeExecucao) {
     ASSERT_TRUE(gerador.AbreArquivo("THREAD.TXT"));
     EstadoExportacao estado;
     estado.CancelaExportacao = true;  // left from an earlier Cancelar
-    ProgressoGravado progresso(estado);
+    ProgressoRetido progresso(estado);
     std::promise<std::pair<bool, std::thread::id>> fim;
     ThExporta::Inicia(std::make_shared<ThExporta>(*e.dm, gerador, e.opcoes, estado, progresso),
                       [&](bool ok) { fim.set_value({ok, std::this_thread::get_id()}); });
-    EXPECT_TRUE(estado.Exportando);
+    EXPECT_TRUE(estado.Exportando);  // the run waits in its success message
     EXPECT_FALSE(estado.CancelaExportacao);
+    progresso.Libera();
     auto futuro = fim.get_future();
     ASSERT_EQ(futuro.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     const auto [ok, linha] = futuro.get();
