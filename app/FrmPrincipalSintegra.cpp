@@ -1,12 +1,15 @@
 #include "FrmPrincipalSintegra.h"
 
+#include "AbreReducaoZ.h"
+#include "Destino.h"
 #include "FormatoBrasileiro.h"
 #include "Mensagens.h"
 #include "ModeloSaidas.h"
 #include "Plataforma.h"
 #include "ProgressoJanela.h"
-#include "ReducaoZ.h"
 #include "ThExporta.h"
+#include "VerificaArquivo.h"
+#include "Verificacao.h"
 #include "Versao.h"
 
 #include <QAction>
@@ -98,6 +101,7 @@ void TFrmPrincipalSintegra::MontaControles() {
     Atualizaresteprograma1 = arquivo->addAction(Q("Atualizar este programa"));
     Atualizaresteprograma1->setObjectName("Atualizaresteprograma1");
     InformarReduoZECF1 = arquivo->addAction(Q("Informar Redução Z ECF"));
+    VerificarArquivoSintegra1 = arquivo->addAction(Q("Verificar arquivo Sintegra..."));
     InformarReduoZECF1->setObjectName("InformarReduoZECF1");
 
     auto* barra = addToolBar(Q("Ferramentas"));
@@ -317,6 +321,7 @@ void TFrmPrincipalSintegra::MontaControles() {
     liga(RxSpinButton1Bottom, &QToolButton::clicked, &TFrmPrincipalSintegra::RxSpinButton1BottomClick);
     liga(InformarReduoZECF1, &QAction::triggered, &TFrmPrincipalSintegra::InformarReduoZECF1Click);
     liga(Atualizaresteprograma1, &QAction::triggered, &TFrmPrincipalSintegra::Atualizaresteprograma1Click);
+    liga(VerificarArquivoSintegra1, &QAction::triggered, &TFrmPrincipalSintegra::VerificarArquivoSintegra1Click);
     connect(EdtAno, &QLineEdit::editingFinished, this, [this] {
         // The edit's limits, as a typed year leaves it.
         if (EdtAno->text().isEmpty()) return;
@@ -565,6 +570,13 @@ void TFrmPrincipalSintegra::BtnExportarClick() {
                                         : "SINTEGRA_" + std::to_string(empresaProcessada_) + "_" +
                                               mesProcessado_.toStdString() + "_" + anoProcessado_.toStdString() +
                                               ".TXT";
+    // Never onto the database, the configuration, a folder or a device.
+    if (!nome.empty()) {
+        if (const auto motivo = MotivoDestinoRecusado(*dm_, pastaPrograma_ + nome); !motivo.empty()) {
+            MostraMensagem(this, "PRAXO", motivo, IconeMensagem::Informacao);
+            return;
+        }
+    }
     // No run starts on a file that cannot be created; a name that is a folder
     // (an empty PAF-ECF name) would only fail when the finished file takes it.
     if (!gerador->AbreArquivo(nome) || std::filesystem::is_directory(gerador->NomeArquivoCompleto())) {
@@ -603,6 +615,10 @@ void TFrmPrincipalSintegra::BtnExportarClick() {
     // does meanwhile can move a cursor it reads.
     const std::string pasta = pastaPrograma_, configuracao = dm_->ArquivoConfiguracao();
     auto* gravador = GeradorSintegra.get();
+    errosVerificacao_ = 0;
+    arquivoExportado_.clear();
+    auto* errosVerificacao = &errosVerificacao_;
+    auto* arquivoExportado = &arquivoExportado_;
     auto* estado = &Estado;
     auto* progresso = progresso_;
     auto antes = AntesDaExportacao;
@@ -615,10 +631,14 @@ void TFrmPrincipalSintegra::BtnExportarClick() {
         try {
             TFDMExporta dm(pasta);
             dm.DefineArquivoConfiguracao(configuracao);
-            if (!PreparaExportacao(dm, o))
-                throw std::runtime_error("A empresa " + std::to_string(o.empresa) + " não existe no banco de dados.");
+            if (!PreparaExportacao(dm, o)) throw std::runtime_error(dm.MotivoEmpresaAusente(o.empresa));
             ThExporta run(dm, *gravador, o, *estado, *progresso);
-            run.Executa();
+            if (run.Executa() && !run.Cancelada()) {
+                // The file checked as the authority's validator would, here
+                // off the window's thread.
+                *arquivoExportado = gravador->NomeArquivoCompleto();
+                *errosVerificacao = verificacao::VerificaArquivoExportado(*arquivoExportado, 0).Erros;
+            }
         } catch (const std::exception& e) {
             gravador->AbandonaArquivo();
             estado->Exportando = false;
@@ -685,6 +705,8 @@ void TFrmPrincipalSintegra::FimDaExportacao() {
         modeloSaidas_->DepoisDeMudar();
     }
     StStatus->clearMessage();
+    // A file the validator would reject: its findings after the success message.
+    if (errosVerificacao_ > 0) Protegido([this] { MostraVerificacao(this, arquivoExportado_); });
     emit ExportacaoTerminada();
 }
 
@@ -697,6 +719,11 @@ void TFrmPrincipalSintegra::AguardaExportacao() {
     linhaExportacao_ = nullptr;
     delete progresso_;
     progresso_ = nullptr;
+}
+
+void TFrmPrincipalSintegra::VerificarArquivoSintegra1Click() {
+    const std::string arquivo = EscolheArquivoSintegra(this, pastaPrograma_);
+    if (!arquivo.empty()) MostraVerificacao(this, arquivo);
 }
 
 void TFrmPrincipalSintegra::InformarReduoZECF1Click() {

@@ -67,6 +67,7 @@ public:
     void BtnPesquisarClick();
     void BtnExportarClick();
     void InformarReduoZECF1Click();
+    void VerificarArquivoSintegra1Click();
     void Atualizaresteprograma1Click() {}
 
     // Members shared with the run.
@@ -118,6 +119,7 @@ public:
     QStatusBar* StStatus;
     QAction* Atualizaresteprograma1;
     QAction* InformarReduoZECF1;
+    QAction* VerificarArquivoSintegra1;
 
 signals:
     // The run's thread has ended and the window is free again.
@@ -158,6 +160,10 @@ private:
     QString mesProcessado_, anoProcessado_;
 
     QThread* linhaExportacao_ = nullptr;
+    // The check of the run's file, made on the run's thread after a complete
+    // run: its count of ERRO (read once the thread has ended).
+    std::uint64_t errosVerificacao_ = 0;
+    std::string arquivoExportado_;
     TProgressoJanela* progresso_ = nullptr;
     QTimer* temporizadorProgresso_;
     QElapsedTimer ultimaPintura_;

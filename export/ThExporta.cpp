@@ -131,7 +131,7 @@ void ThExporta::Completa() {
     }
     // Read once: the ending chosen here is the ending shown. A Cancelar pressed
     // while the success message is open changes nothing.
-    const bool cancelada = estado_.CancelaExportacao;
+    const bool cancelada = cancelada_ = estado_.CancelaExportacao;
     if (!cancelada) {
         progresso_.MensagemFinal("Arquivo exportado com sucesso.\r\rArquivo: " +
                                  gerador_.NomeArquivoCompleto());

@@ -33,7 +33,12 @@ public:
 
     TCDSRegistro75 CDSRegistro75;
 
+    // The run ended on the cancel path (its file holds what was written
+    // before the cancel request); false after a complete run.
+    bool Cancelada() const { return cancelada_; }
+
 private:
+    bool cancelada_ = false;
     void Completa();
 
     TFDMExporta& dm_;

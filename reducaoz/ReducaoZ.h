@@ -5,7 +5,7 @@
 #pragma once
 
 #include "DMNelvora.h"
-#include "Mensagens.h"
+#include "MensagensReducaoZ.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>

@@ -5,6 +5,7 @@
 #include "FormatoBrasileiro.h"
 #include "FrmPrincipalSintegra.h"
 #include "Mensagens.h"
+#include "VerificaArquivo.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +24,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <QAction>
+#include <QDialog>
+#include <QTimer>
 
 #include <condition_variable>
 #include <deque>
@@ -105,6 +108,7 @@ protected:
     static constexpr const char* SemVersaoNoBanco = "DELETE FROM VERSAOBD;";
 
     void SetUp() override {
+        DefineMostraVerificacao([this](const std::string& arquivo) { verificados.push_back(arquivo); });
         DefineRespostaMensagens([this](const PedidoMensagem& p) {
             caixas.push_back(p);
             if (p.botoes == BotoesMensagem::Ok) return RespostaMensagem::Ok;
@@ -118,6 +122,8 @@ protected:
         janela.reset();
         dm.reset();
         DefineRespostaMensagens({});
+        DefineMostraVerificacao({});
+        DefineEscolhaArquivoSintegra({});
     }
 
     // The window in a program folder holding the demo database, its
@@ -164,6 +170,7 @@ protected:
     std::unique_ptr<TFrmPrincipalSintegra> janela;
     std::vector<PedidoMensagem> caixas;
     std::deque<RespostaMensagem> respostas;
+    std::vector<std::string> verificados;  // files whose check's dialog was shown
     Porta porta;
 };
 
@@ -349,6 +356,7 @@ TEST_F(JanelaTest, ExportacaoCompletaDaJanela) {
     EXPECT_FALSE(janela->Estado.CancelaExportacao);
     const std::string conteudo = Le(arquivo);
     EXPECT_EQ(conteudo.rfind("10", 0), 0u);
+    EXPECT_TRUE(verificados.empty());  // the demo's file has nothing the validator rejects
     EXPECT_NE(conteudo.find("\r\n50"), std::string::npos);
     EXPECT_NE(conteudo.find("\r\n88"), std::string::npos);
     // The preview is empty until the next Processar.
@@ -475,13 +483,65 @@ TEST_F(JanelaTest, BotoesDoAno) {
     EXPECT_TRUE(janela->EdtAno->text().isEmpty());
 }
 
-TEST_F(JanelaTest, MenuReducaoZAindaNaoDisponivel) {
+// The menu opens the Z-reduction window modally, a new one each time.
+TEST_F(JanelaTest, MenuReducaoZAbreAJanela) {
     Abre();
-    janela->InformarReduoZECF1->trigger();
-    ASSERT_EQ(caixas.size(), 1u);
-    EXPECT_NE(caixas[0].texto.find("não está disponível"), std::string::npos);
+    std::vector<QString> titulos;
+    for (int vez = 0; vez < 2; ++vez) {
+        QTimer::singleShot(0, [&] {
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                titulos.push_back(modal->windowTitle());
+                modal->reject();
+            }
+        });
+        janela->InformarReduoZECF1->trigger();
+    }
+    EXPECT_EQ(titulos, (std::vector<QString>{"Informar Redução Z - ECF", "Informar Redução Z - ECF"}));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     janela->Atualizaresteprograma1->trigger();
-    EXPECT_EQ(caixas.size(), 1u);
+    EXPECT_TRUE(caixas.empty());
+}
+
+// "Verificar arquivo Sintegra..." checks the file the person chooses.
+TEST_F(JanelaTest, MenuVerificaOArquivoEscolhido) {
+    Abre();
+    std::string escolha = banco->Pasta() + "QUALQUER.TXT";
+    std::string pastaOferecida;
+    DefineEscolhaArquivoSintegra([&](const std::string& pasta) {
+        pastaOferecida = pasta;
+        return escolha;
+    });
+    janela->VerificarArquivoSintegra1->trigger();
+    EXPECT_EQ(pastaOferecida, banco->Pasta());
+    EXPECT_EQ(verificados, std::vector<std::string>{escolha});
+    escolha.clear();  // the person gave up
+    janela->VerificarArquivoSintegra1->trigger();
+    EXPECT_EQ(verificados.size(), 1u);
+}
+
+// After an export whose file the validator would reject, its check's dialog
+// opens after the success message; a clean file (the demo's) opens none.
+TEST_F(JanelaTest, ExportacaoComErroAbreAVerificacao) {
+    Abre({}, std::string(SemVersaoNoBanco) + "UPDATE EMPRESA SET CNPJ = '11222333000100' WHERE CODEMPRESA = 1;");
+    ProcessaMarco2010();
+    Clica(janela->BtnExportar);
+    ASSERT_TRUE(EsperaFim());
+    ASSERT_EQ(caixas.size(), 1u);
+    EXPECT_EQ(caixas[0].texto.rfind("Arquivo exportado com sucesso.", 0), 0u);
+    EXPECT_EQ(verificados, std::vector<std::string>{banco->Pasta() + "SINTEGRA_1_Março_2010.TXT"});
+}
+
+// A PAF-ECF file name that is the company's database is refused before any run.
+TEST_F(JanelaTest, DestinoQueEOBancoERecusado) {
+    Abre({"PAFECF", "empresa.fdb"});
+    const auto tamanho = fs::file_size(fs::path(banco->Pasta()) / "empresa.fdb");
+    ProcessaMarco2010();
+    caixas.clear();
+    Clica(janela->BtnExportar);
+    ASSERT_EQ(caixas.size(), 1u);
+    EXPECT_NE(caixas[0].texto.find("é o banco de dados da empresa"), std::string::npos) << caixas[0].texto;
+    EXPECT_FALSE(janela->ExportacaoViva());
+    EXPECT_EQ(fs::file_size(fs::path(banco->Pasta()) / "empresa.fdb"), tamanho);
 }
 
 // A file that cannot be created stops Exportar: no run starts.

@@ -1,4 +1,4 @@
-#include "Mensagens.h"
+#include "MensagensReducaoZ.h"
 
 namespace {
 
