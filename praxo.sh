@@ -107,6 +107,9 @@ bench() {
   echo
   echo "== A janela no mesmo mês"
   "$BUILD/bin/BenchJanela"
+  echo
+  echo "== Verificação de um arquivo de um milhão de linhas"
+  "$BUILD/bin/BenchVerificacao"
 }
 
 case "${1:-}" in
