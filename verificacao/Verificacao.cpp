@@ -198,6 +198,9 @@ struct TVerificadorSintegra::Estado {
     int ultimoGrupo = 0;
     Tipo ultimoTipo = TDesconhecido;  // of the highest type so far
     Tipo tipoUltimaLinha = TDesconhecido;
+    // The PAF-ECF signature line "EAD..." that the maker's library appends
+    // after the record 90: not a record of the layout, and not counted.
+    std::uint64_t linhaAssinatura = 0;
     std::array<std::uint64_t, QtdTipos> porTipo{};
     std::array<std::uint64_t, 100> porGrupo{};
 
@@ -945,6 +948,16 @@ struct TVerificadorSintegra::Estado {
     // LimiteLinha); `tamanhoReal` is its whole length before the LF; `cr` tells
     // whether its last byte is a CR.
     void Linha(const char* dados, std::size_t tamanho, std::size_t tamanhoReal, bool cr, bool fimDeLinha) {
+        if (tipoUltimaLinha == T90 && linhaAssinatura == 0 && tamanho >= 3 && std::memcmp(dados, "EAD", 3) == 0) {
+            linhaAssinatura = linha + 1;
+            return;
+        }
+        if (linhaAssinatura != 0) {
+            Emite({linha + 2, "", "Assinatura", 1, 3, Nivel::Erro,  // the line after the signature
+                   "Há linhas depois da assinatura digital (registro EAD), que deve ser a última linha do arquivo. " +
+                       GereDeNovo});
+            linhaAssinatura = ~std::uint64_t{0};  // told once
+        }
         ++linha;
         ++resumo.Linhas;
         if (cr) {

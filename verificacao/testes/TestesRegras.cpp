@@ -157,6 +157,19 @@ TEST(RegrasTest, FormasQueOLayoutPermiteNaoSaoAchados) {
     EXPECT_TRUE(achados.empty()) << Lista(achados);
 }
 
+// A PAF-ECF file ends with the signature line the maker's library appends
+// after the record 90: not a finding, and not one of the file's lines; a line
+// after it is.
+TEST(RegrasTest, AssinaturaEADDepoisDoNoventa) {
+    const std::string assinatura = "EAD" + std::string(512, 'A') + "\r\n";
+    const auto achados = Verifica(ConteudoLimpo() + assinatura);
+    EXPECT_TRUE(achados.empty()) << Lista(achados);
+    const auto depois = Verifica(ConteudoLimpo() + assinatura + LinhasLimpas().back());
+    ASSERT_FALSE(depois.empty());
+    EXPECT_EQ(depois[0].Campo, "Assinatura");
+    EXPECT_EQ(depois[0].Linha, 35u);
+}
+
 TEST(RegrasTest, ArquivoVazioESemNoventa) {
     EXPECT_EQ(Resumidos(Verifica("")), (std::vector<Esperado>{{0, "", 0, E}}));
     auto l = LinhasLimpas();
