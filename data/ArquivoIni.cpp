@@ -1,25 +1,10 @@
 #include "ArquivoIni.h"
 
-#include "Campos.h"
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace {
-
-void AcrescentaUtf8(char32_t c, std::string& s) {
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else if (c < 0x800) {
-        s += static_cast<char>(0xC0 | (c >> 6));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        s += static_cast<char>(0xE0 | (c >> 12));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 std::string_view Apara(std::string_view s) {
     const auto i = s.find_first_not_of(" \t\r");
@@ -37,18 +22,6 @@ bool IguaisSemCaixa(std::string_view a, std::string_view b) {
     for (std::size_t i = 0; i < a.size(); ++i)
         if (Minuscula(a[i]) != Minuscula(b[i])) return false;
     return true;
-}
-
-std::string Windows1252ParaUtf8(std::string_view texto) {
-    std::string s;
-    s.reserve(texto.size() + texto.size() / 8);
-    for (unsigned char b : texto) {
-        if (b < 0x80)
-            s += static_cast<char>(b);
-        else
-            AcrescentaUtf8(sintegra::Windows1252ParaUnicode(b), s);
-    }
-    return s;
 }
 
 bool Utf8Valido(std::string_view t) {

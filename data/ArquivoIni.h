@@ -4,6 +4,8 @@
 // saved in UTF-8 or in Windows-1252; its text is held as UTF-8.
 #pragma once
 
+#include "Campos.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +37,6 @@ private:
 
 // Text comparison that ignores the case of ASCII letters.
 bool IguaisSemCaixa(std::string_view a, std::string_view b);
-// Windows-1252 bytes to UTF-8.
-std::string Windows1252ParaUtf8(std::string_view texto);
+// Windows-1252 bytes to UTF-8 (the writer's one table of the code page).
+using sintegra::Windows1252ParaUtf8;
 bool Utf8Valido(std::string_view texto);

@@ -88,8 +88,24 @@ fb::Conexao& TConexaoSQL::Conexao() {
     return conexao_;
 }
 
+fb::Transacao& TConexaoSQL::TransacaoLeitura() {
+    fb::Conexao& c = Conexao();
+    if (!leitura_ || geracaoLeitura_ != c.Geracao()) {
+        leitura_.reset();
+        leitura_ = std::make_unique<fb::Transacao>(c, true);
+        geracaoLeitura_ = c.Geracao();
+    }
+    return *leitura_;
+}
+
+void TConexaoSQL::DescartaTransacaoLeitura() {
+    std::lock_guard trava(trava_);
+    leitura_.reset();
+}
+
 void TConexaoSQL::Desconecta() {
     std::lock_guard trava(trava_);
+    leitura_.reset();
     anexoAtivo_ = nullptr;
     conexao_.Fecha();
 }

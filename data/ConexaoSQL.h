@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -38,8 +39,18 @@ public:
     // runs a statement on it holds this lock for the statement's duration.
     std::recursive_mutex& Trava() { return trava_; }
 
+    // The one read-only read-committed transaction the reads of the
+    // connection run in (the caller holds Trava()). Starting a transaction
+    // for each of a month's thousands of reads costs more than the reads; a
+    // read-only read-committed transaction holds back no garbage collection
+    // and sees every commit. Discarded after a failed read.
+    fb::Transacao& TransacaoLeitura();
+    void DescartaTransacaoLeitura();
+
 private:
     fb::Conexao conexao_;
     std::atomic<fb::Conexao*> anexoAtivo_{nullptr};
+    std::unique_ptr<fb::Transacao> leitura_;
+    std::uint64_t geracaoLeitura_ = 0;
     std::recursive_mutex trava_;
 };

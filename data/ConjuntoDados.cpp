@@ -437,7 +437,15 @@ void TConjuntoDados::Abre() {
     if (!conexao_) throw std::logic_error(nome_ + ": no connection");
     std::lock_guard trava(conexao_->Trava());
     fb::Conexao& conexao = conexao_->Conexao();
-    fb::Transacao transacao(conexao, true);
+    fb::Transacao& transacao = conexao_->TransacaoLeitura();
+    // A read that fails leaves no doubt about the transaction behind.
+    struct Descarta {
+        TConexaoSQL* conexao;
+        bool ok = false;
+        ~Descarta() {
+            if (!ok) conexao->DescartaTransacaoLeitura();
+        }
+    } descarta{conexao_};
     if (!comando_ || comando_->Geracao() != conexao.Geracao())
         comando_ = std::make_unique<fb::Comando>(conexao, transacao, sql_);
 
@@ -532,7 +540,7 @@ void TConjuntoDados::Abre() {
         LimpaLinhas();
         throw;
     }
-    transacao.Confirma();
+    descarta.ok = true;
     tempoAberturas_ += std::chrono::steady_clock::now() - inicio;
     ++quantidadeAberturas_;
     ativo_ = true;

@@ -121,6 +121,29 @@ char32_t Windows1252ParaUnicode(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? Faixa80[byte - 0x80] : byte;
 }
 
+bool ByteIndefinido1252(unsigned char byte) {
+    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
+std::string Windows1252ParaUtf8(std::string_view texto, char32_t indefinido) {
+    std::string s;
+    s.reserve(texto.size() + texto.size() / 8);
+    for (unsigned char b : texto) {
+        const char32_t c = indefinido && ByteIndefinido1252(b) ? indefinido : Windows1252ParaUnicode(b);
+        if (c < 0x80) {
+            s += static_cast<char>(c);
+        } else if (c < 0x800) {
+            s += static_cast<char>(0xC0 | (c >> 6));
+            s += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            s += static_cast<char>(0xE0 | (c >> 12));
+            s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            s += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return s;
+}
+
 void AcrescentaWindows1252(std::string_view utf8, std::string& saida) {
     std::size_t i = 0;
     while (i < utf8.size()) {

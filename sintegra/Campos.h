@@ -23,6 +23,10 @@ std::string ParaWindows1252(std::string_view utf8);
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 controls of
 // the same number, as Windows reads them.
 char32_t Windows1252ParaUnicode(unsigned char byte);
+bool ByteIndefinido1252(unsigned char byte);
+// Windows-1252 text as UTF-8. `indefinido`, when not 0, stands for the five
+// undefined bytes (a report shows U+FFFD rather than an invisible control).
+std::string Windows1252ParaUtf8(std::string_view texto, char32_t indefinido = 0);
 
 // Rule 5 without the alignment: the digits of |valor| rounded to `decimais`
 // places, halves away from zero, at least one integer digit and exactly

@@ -1,5 +1,7 @@
 #include "Codigos.h"
 
+#include "Campos.h"
+
 #include <array>
 #include <span>
 #include <utility>
@@ -46,12 +48,6 @@ constexpr FaixasUF CEPs[] = {
     {"RS", {{{90000, 99999}, {0, -1}}}},
 };
 
-// Characters 0x80 to 0x9F of Windows-1252; 0 where the code page defines none.
-constexpr char16_t Faixa80[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 }  // namespace
 
@@ -85,26 +81,8 @@ bool CEPDaUF(std::string_view cep, std::string_view uf) {
     return true;
 }
 
-bool ByteIndefinido(unsigned char c) { return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D; }
+bool ByteIndefinido(unsigned char c) { return sintegra::ByteIndefinido1252(c); }
 
-std::string ParaUTF8(std::string_view s) {
-    std::string r;
-    r.reserve(s.size());
-    for (unsigned char c : s) {
-        char32_t u = c;
-        if (c >= 0x80 && c < 0xA0) u = Faixa80[c - 0x80] ? Faixa80[c - 0x80] : U'\uFFFD';
-        if (u < 0x80) {
-            r += static_cast<char>(u);
-        } else if (u < 0x800) {
-            r += static_cast<char>(0xC0 | (u >> 6));
-            r += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            r += static_cast<char>(0xE0 | (u >> 12));
-            r += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            r += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return r;
-}
+std::string ParaUTF8(std::string_view s) { return sintegra::Windows1252ParaUtf8(s, U'\uFFFD'); }
 
 }  // namespace verificacao
