@@ -34,25 +34,22 @@ long MemoriaResidenteKb() {
 }
 
 // Runs a catalogue entry's SQL with the given parameters through one prepared
-// statement, fetching every row; `linha` sees each row's buffer.
+// statement, fetching every row; `linha` sees each row's buffer. Every read
+// runs in one read-only read-committed transaction, as the run's do.
 class ConsultaCrua {
 public:
-    ConsultaCrua(fb::Conexao& c, const TConjuntoDados& entrada)
-        : conexao_(c), nomes_(entrada.NomesParametros()) {
-        fb::Transacao t(c, true);
-        comando_ = std::make_unique<fb::Comando>(c, t, entrada.Sql());
-        t.Confirma();
+    ConsultaCrua(fb::Conexao& c, fb::Transacao& leitura, const TConjuntoDados& entrada)
+        : conexao_(c), leitura_(leitura), nomes_(entrada.NomesParametros()) {
+        comando_ = std::make_unique<fb::Comando>(c, leitura_, entrada.Sql());
     }
     std::size_t Roda(const std::map<std::string, Valor>& parametros,
                      const std::function<void(const fb::Comando&, const unsigned char*)>& linha = {}) {
         for (std::size_t i = 0; i < nomes_.size(); ++i) comando_->DefineParametro(i, parametros.at(nomes_[i]));
-        fb::Transacao t(conexao_, true);
         std::size_t n = 0;
-        comando_->Abre(t, [&](const unsigned char* l) {
+        comando_->Abre(leitura_, [&](const unsigned char* l) {
             ++n;
             if (linha) linha(*comando_, l);
         });
-        t.Confirma();
         return n;
     }
     const fb::ColunaResultado& Coluna(const std::string& nome) const {
@@ -63,6 +60,7 @@ public:
 
 private:
     fb::Conexao& conexao_;
+    fb::Transacao& leitura_;
     std::vector<std::string> nomes_;
     std::unique_ptr<fb::Comando> comando_;
 };
@@ -71,10 +69,11 @@ private:
 std::size_t SoConsultas(const std::string& banco) {
     TFDMExporta dm(fs::temp_directory_path().string() + "/");
     auto conexao = fb::Conexao::Abre(banco, {"PRAXO", "varelomi", {}});
+    fb::Transacao leitura(conexao, true);
     const Valor empresa = std::int64_t{1};
     std::size_t linhas = 0;
     std::vector<std::string> documentos;
-    ConsultaCrua saidas(conexao, dm.CDSSaidas);
+    ConsultaCrua saidas(conexao, leitura, dm.CDSSaidas);
     linhas += saidas.Roda({{"TIPODOCUMENTO", "%"}, {"TIPOMOVIMENTO", "%"}, {"DATAINICIAL", Inicio},
                            {"DATAFINAL", Fim}, {"EMPRESA", empresa}, {"ATIVO", "%"}},
                           [&](const fb::Comando&, const unsigned char* l) {
@@ -82,20 +81,21 @@ std::size_t SoConsultas(const std::string& banco) {
                                   fb::LeTexto(saidas.Coluna("MODELODOC"), l).substr(0, 1) != "2")
                                   documentos.push_back(fb::LeTexto(saidas.Coluna("CODMOVESTOQUE"), l));
                           });
-    ConsultaCrua itensMov(conexao, dm.CDSItensMov);
+    ConsultaCrua itensMov(conexao, leitura, dm.CDSItensMov);
     for (const auto& d : documentos) linhas += itensMov.Roda({{"EMPRESA", empresa}, {"MOVIMENTO", d}});
-    ConsultaCrua itens(conexao, dm.CDSItens);
+    ConsultaCrua itens(conexao, leitura, dm.CDSItens);
     linhas += itens.Roda({{"TIPODOCUMENTO", "%"}, {"TIPOMOVIMENTO", "%"}, {"DATAINICIAL", Inicio},
                           {"DATAFINAL", Fim}, {"EMPRESA", empresa}, {"ATIVO", "A"}});
     std::vector<std::pair<std::int64_t, std::pair<Data, std::string>>> reducoes;
-    ConsultaCrua m(conexao, dm.CDSECFM);
+    ConsultaCrua m(conexao, leitura, dm.CDSECFM);
     linhas += m.Roda({{"EMPRESA", empresa}, {"DATAINICIO", Inicio}, {"DATAFIM", Fim}},
                      [&](const fb::Comando&, const unsigned char* l) {
                          reducoes.push_back({fb::LeInteiro(m.Coluna("COD60M"), l),
                                              {fb::LeData(m.Coluna("DATAEMISSAO"), l),
                                               fb::LeTexto(m.Coluna("SERIEECF"), l)}});
                      });
-    ConsultaCrua a(conexao, dm.CDSECFA), d(conexao, dm.CDSECFDMaquina), i(conexao, dm.CDSECFIMaquina);
+    ConsultaCrua a(conexao, leitura, dm.CDSECFA), d(conexao, leitura, dm.CDSECFDMaquina),
+        i(conexao, leitura, dm.CDSECFIMaquina);
     for (const auto& [codigo, diaSerie] : reducoes) {
         linhas += a.Roda({{"CODIGO", codigo}});
         const std::map<std::string, Valor> p = {{"EMPRESA", empresa}, {"DI", diaSerie.first},
@@ -104,22 +104,22 @@ std::size_t SoConsultas(const std::string& banco) {
         linhas += i.Roda(p);
     }
     std::vector<std::string> produtos;
-    ConsultaCrua r(conexao, dm.CDSECFR);
+    ConsultaCrua r(conexao, leitura, dm.CDSECFR);
     linhas += r.Roda({{"EMPRESA", empresa}, {"DI", Inicio}, {"DF", Fim}},
                      [&](const fb::Comando&, const unsigned char* l) {
                          produtos.push_back(fb::LeTexto(r.Coluna("PRODUTO"), l));
                      });
-    ConsultaCrua produto(conexao, dm.CDSConsProduto);
+    ConsultaCrua produto(conexao, leitura, dm.CDSConsProduto);
     for (const auto& p : produtos) linhas += produto.Roda({{"EMPRESA", empresa}, {"PRODUTO", p}});
-    ConsultaCrua n61(conexao, dm.CDSReg61), n61R(conexao, dm.CDSReg61R);
+    ConsultaCrua n61(conexao, leitura, dm.CDSReg61), n61R(conexao, leitura, dm.CDSReg61R);
     const std::map<std::string, Valor> periodo = {{"EMPRESA", empresa}, {"DATAINICIAL", Inicio}, {"DATAFINAL", Fim}};
     linhas += n61.Roda(periodo);
     linhas += n61R.Roda(periodo);
-    ConsultaCrua inventario(conexao, dm.CDSInventario);
+    ConsultaCrua inventario(conexao, leitura, dm.CDSInventario);
     linhas += inventario.Roda({{"GRUPO", "%"}, {"SUBGRUPO", "%"}, {"LINHA", "%"}, {"FABRICANTE", "%"},
                                {"SITUACAO", "%"}, {"ORIGEM", "%"}, {"EMPRESA", empresa},
                                {"DATAPOSICAO", Fim}, {"ORDEM", "C"}});
-    ConsultaCrua cadastro(conexao, dm.CDSCadProduto);
+    ConsultaCrua cadastro(conexao, leitura, dm.CDSCadProduto);
     linhas += cadastro.Roda({{"EMPRESA", empresa}});
     return linhas;
 }
@@ -208,7 +208,8 @@ std::size_t ItensDoMes(const std::string& banco) {
                       "I.CODMOVESTOQUE) WHERE M.CODEMPRESA = 1 AND M.DATAMOVIMENTO BETWEEN '2010-03-01' AND "
                       "'2010-03-31'"},
                      {Inteiro("N")});
-    ConsultaCrua contagem(c, q);
+    fb::Transacao leitura(c, true);
+    ConsultaCrua contagem(c, leitura, q);
     std::size_t n = 0;
     contagem.Roda({}, [&](const fb::Comando&, const unsigned char* l) {
         n = static_cast<std::size_t>(fb::LeInteiro(contagem.Coluna("N"), l));
