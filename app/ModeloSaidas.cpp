@@ -40,16 +40,8 @@ int TModeloSaidas::columnCount(const QModelIndex& pai) const {
     return pai.isValid() ? 0 : static_cast<int>(Colunas.size());
 }
 
-// The row set is read through its cursor, which only walks forward: the grid
-// asks for its rows mostly in order, so a step back is rare.
-void TModeloSaidas::Posiciona(int linha) const {
-    int atual = conjunto_->NumeroRegistro() - 1;
-    if (linha < atual) {
-        conjunto_->Primeiro();
-        atual = 0;
-    }
-    for (; atual < linha; ++atual) conjunto_->Proximo();
-}
+// The row set is read through its cursor, put straight on the grid's row.
+void TModeloSaidas::Posiciona(int linha) const { conjunto_->VaiPara(linha + 1); }
 
 QVariant TModeloSaidas::data(const QModelIndex& indice, int papel) const {
     if (!indice.isValid() || campos_.empty() || !conjunto_->Ativo() ||

@@ -591,6 +591,18 @@ void TConjuntoDados::Proximo() {
         fim_ = true;
 }
 
+void TConjuntoDados::VaiPara(int numeroRegistro) {
+    VerificaAberto();
+    const int n = QuantidadeRegistros();
+    if (n == 0) {
+        cursor_ = 0;
+        fim_ = true;
+        return;
+    }
+    cursor_ = std::clamp(numeroRegistro, 1, n) - 1;
+    fim_ = false;
+}
+
 void TConjuntoDados::Ultimo() {
     VerificaAberto();
     cursor_ = std::max(0, QuantidadeRegistros() - 1);

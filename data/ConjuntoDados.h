@@ -136,6 +136,9 @@ public:
     void Primeiro();
     void Proximo();
     void Ultimo();
+    // Straight to the row of that number (1-based, within the filter), as a
+    // grid asks for the rows it shows.
+    void VaiPara(int numeroRegistro);
     bool Fim() const { return fim_; }
     int NumeroRegistro() const { return cursor_ + 1; }  // 1-based, within the filter
 

@@ -10,6 +10,7 @@
 #include "DMNelvora.h"
 #include "FrmPrincipalSintegra.h"
 #include "Mensagens.h"
+#include "VerificaArquivo.h"
 #include "Script.h"
 
 #include <QApplication>
@@ -74,6 +75,11 @@ int main(int argc, char** argv) {
     DefineRespostaMensagens([](const PedidoMensagem& p) {
         std::fprintf(stderr, "  [%s] %s\n", p.titulo.c_str(), p.texto.c_str());
         return RespostaMensagem::Ok;
+    });
+    // The generated month's made-up documents fail the check: its dialog is
+    // told here, not opened.
+    DefineMostraVerificacao([](const std::string& arquivo) {
+        std::fprintf(stderr, "  [verificação] %s\n", arquivo.c_str());
     });
 
     // The command on the same month.

@@ -5,6 +5,7 @@
 #include "DMNelvora.h"
 #include "FrmPrincipalSintegra.h"
 #include "Mensagens.h"
+#include "VerificaArquivo.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         mensagens.push_back(p.texto);
         return RespostaMensagem::Ok;
     });
+    DefineMostraVerificacao([&](const std::string& arquivo) { mensagens.push_back("verificação de " + arquivo); });
 
     TFrmPrincipalSintegra janela;
     TFDMExporta dm;

@@ -45,6 +45,14 @@ TEST_F(ConjuntoDadosTest, CaminhaDoPrimeiroAoUltimoEConheceAQuantidade) {
     EXPECT_EQ(c->Campo("DESCRICAO").Texto(), "");
     c->Ultimo();
     EXPECT_TRUE(c->Fim());
+    // Straight to a row, as a grid asks for it; numbers beyond the ends stop there.
+    for (const auto& [numero, sigla] : {std::pair{3, "PC"}, std::pair{1, "KG"}, std::pair{9, "LT"}, std::pair{0, "KG"}}) {
+        c->VaiPara(numero);
+        EXPECT_FALSE(c->Fim());
+        EXPECT_EQ(c->Campo("SIGLA").Texto(), sigla) << numero;
+    }
+    c->Proximo();
+    EXPECT_EQ(c->Campo("SIGLA").Texto(), "CX");
 }
 
 TEST_F(ConjuntoDadosTest, ReabreComNovosParametrosEGuardaOsQueNaoMudaram) {
