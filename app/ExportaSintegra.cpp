@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -62,7 +63,9 @@ gravado e um arquivo anterior de mesmo nome fica como estava.
 EstadoExportacao Estado;
 std::atomic<int> Sinal{0};
 int TuboSinal[2] = {-1, -1};
-std::atomic<TConexaoSQL*> ConexaoAtiva{nullptr};
+// The connection the watcher interrupts; the mutex keeps it alive while it does.
+std::mutex TravaConexao;
+TConexaoSQL* ConexaoAtiva = nullptr;
 std::atomic<bool> Terminando{false};
 
 // Ctrl-C, SIGTERM and SIGHUP stop the run at once: it publishes nothing.
@@ -84,7 +87,10 @@ void InstalaInterrupcoes() {
         while (::read(TuboSinal[0], &byte, 1) < 0 && errno == EINTR) {
         }
         while (!Terminando) {
-            if (auto* c = ConexaoAtiva.load()) c->Interrompe();
+            {
+                std::lock_guard trava(TravaConexao);
+                if (ConexaoAtiva) ConexaoAtiva->Interrompe();
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     }).detach();
@@ -280,7 +286,18 @@ int main(int argc, char** argv) {
 
     InstalaInterrupcoes();
     TFDMExporta dm;
-    ConexaoAtiva = &dm.SQLConnectionPRAXO;
+    {
+        std::lock_guard trava(TravaConexao);
+        ConexaoAtiva = &dm.SQLConnectionPRAXO;
+    }
+    // Before the data module goes, the watcher lets go of its connection.
+    struct Solta {
+        ~Solta() {
+            std::lock_guard trava(TravaConexao);
+            ConexaoAtiva = nullptr;
+            Terminando = true;
+        }
+    } solta;
     if (!a.config.empty()) dm.DefineArquivoConfiguracao(std::filesystem::absolute(a.config).string());
 
     // The file: the program's folder and the monthly name, unless --saida names one.
