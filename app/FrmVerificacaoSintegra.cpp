@@ -115,8 +115,26 @@ TFrmVerificacaoSintegra::TFrmVerificacaoSintegra(QWidget* pai, Interacao interac
     MemResumo->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemResumo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
+    // The whole text of the chosen finding, which the table's column cuts.
+    LblDetalhe = new QLabel(this);
+    LblDetalhe->setWordWrap(true);
+    LblDetalhe->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LblDetalhe->setMinimumHeight(3 * LblDetalhe->fontMetrics().lineSpacing());
+    LblDetalhe->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(GrdAchados->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& atual) {
+                LblDetalhe->setText(atual.isValid()
+                                        ? atual.siblingAtColumn(TModeloAchados::ColMensagem).data().toString()
+                                        : QString());
+            });
+    auto* achados = new QWidget(this);
+    auto* colunaAchados = new QVBoxLayout(achados);
+    colunaAchados->setContentsMargins(0, 0, 0, 0);
+    colunaAchados->addWidget(GrdAchados, 1);
+    colunaAchados->addWidget(LblDetalhe);
+
     auto* divisor = new QSplitter(Qt::Horizontal, this);
-    divisor->addWidget(GrdAchados);
+    divisor->addWidget(achados);
     divisor->addWidget(MemResumo);
     divisor->setStretchFactor(0, 3);
     divisor->setStretchFactor(1, 2);
@@ -163,6 +181,8 @@ bool TFrmVerificacaoSintegra::Verifica(const QString& caminho) {
     LblArquivo->setText(texto);
     MemResumo->setPlainText(Q(verificacao::TextoResumo(relatorio_.ResumoArquivo)));
     BtnSalvarCSV->setEnabled(true);
+    LblDetalhe->clear();
+    if (ordenacao_->rowCount() > 0) GrdAchados->selectRow(0);  // its whole message below the table
     return true;
 }
 

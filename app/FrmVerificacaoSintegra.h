@@ -59,6 +59,7 @@ public:
     QTableView* GrdAchados = nullptr;
     QPlainTextEdit* MemResumo = nullptr;
     QLabel* LblArquivo = nullptr;
+    QLabel* LblDetalhe = nullptr;  // the chosen finding's whole message
     QPushButton* BtnSalvarCSV = nullptr;
     QPushButton* BtnFechar = nullptr;
 

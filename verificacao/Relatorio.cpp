@@ -40,14 +40,14 @@ std::string Coluna(std::string s, std::size_t largura, bool direita = false) {
 }
 
 void LinhaTotais(std::string& r, const std::string& chave, const Totais50& t) {
-    r += "  " + Coluna(chave, 8) + Coluna(std::to_string(t.Registros), 9, true) +
+    r += "  " + Coluna(chave, 9) + Coluna(std::to_string(t.Registros), 10, true) +
          Coluna(FormataCentavos(t.Valor), 18, true) + Coluna(FormataCentavos(t.Base), 18, true) +
          Coluna(FormataCentavos(t.ICMS), 16, true) + Coluna(FormataCentavos(t.Isenta), 16, true) +
          Coluna(FormataCentavos(t.Outras), 18, true) + "\n";
 }
 
 void CabecalhoTotais(std::string& r, const std::string& chave) {
-    r += "  " + Coluna(chave, 8) + Coluna("Registros", 9, true) + Coluna("Valor total", 18, true) +
+    r += "  " + Coluna(chave, 9) + Coluna("Registros", 10, true) + Coluna("Valor total", 18, true) +
          Coluna("Base ICMS", 18, true) + Coluna("ICMS", 16, true) + Coluna("Isentas", 16, true) +
          Coluna("Outras", 18, true) + "\n";
 }

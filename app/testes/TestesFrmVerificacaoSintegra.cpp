@@ -66,6 +66,11 @@ private slots:
         QVERIFY(f.BtnSalvarCSV->isEnabled());
         QCOMPARE(f.Ordenacao()->index(0, TModeloAchados::ColNivel).data().toString(), QString("ERRO"));
         QCOMPARE(f.Ordenacao()->index(0, TModeloAchados::ColPosicoes).data().toString(), QString("1-3"));
+        // The chosen finding's whole message, which the column cuts, below the table.
+        QCOMPARE(f.LblDetalhe->text(), f.Ordenacao()->index(0, TModeloAchados::ColMensagem).data().toString());
+        f.GrdAchados->selectRow(2);
+        QCOMPARE(f.LblDetalhe->text(), f.Ordenacao()->index(2, TModeloAchados::ColMensagem).data().toString());
+        QVERIFY(!f.LblDetalhe->text().isEmpty());
     }
 
     void OrdenaPelaColunaClicada() {
