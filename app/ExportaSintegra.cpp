@@ -103,9 +103,13 @@ void InstalaInterrupcoes() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-int StatusInterrupcao() {
+// Ends the command at once: the run has already removed its temporary file,
+// and the engine, whose statement may have been stopped halfway, is left as a
+// kill would leave it rather than taken through an orderly shutdown.
+[[noreturn]] void TerminaInterrompido() {
     std::cerr << "A exportação foi interrompida; nenhum arquivo foi gravado.\n";
-    return 128 + Sinal.load();
+    std::cerr.flush();
+    std::_Exit(128 + Sinal.load());
 }
 
 // For the tests of interrupts: when the stage named in PRAXO_PARA_EM begins,
@@ -318,7 +322,7 @@ int main(int argc, char** argv) {
         }
         if (o.modoPafEcf) dm.Ponte.VerificaGeraEAD();
         if (!PreparaExportacao(dm, o)) {
-            if (Estado.Interrompe) return StatusInterrupcao();
+            if (Estado.Interrompe) TerminaInterrompido();
             std::cerr << dm.MotivoEmpresaAusente(o.empresa) << "\n";
             return 1;
         }
@@ -333,11 +337,11 @@ int main(int argc, char** argv) {
             std::cerr << "Aviso: a empresa " << o.empresa
                       << " não tem responsável técnico (contador) cadastrado: o registro 88EC sai em branco.\n";
     } catch (const std::exception& e) {
-        if (Estado.Interrompe) return StatusInterrupcao();
+        if (Estado.Interrompe) TerminaInterrompido();
         std::cerr << "Erro: " << e.what() << "\n";
         return 1;
     }
-    if (Estado.Interrompe) return StatusInterrupcao();
+    if (Estado.Interrompe) TerminaInterrompido();
 
     sintegra::tSintegra gerador(pasta);
     if (!gerador.AbreArquivo(nome)) {
@@ -349,7 +353,10 @@ int main(int argc, char** argv) {
     ThExporta exportacao(dm, gerador, o, Estado, progresso);
     const bool exportado = exportacao.Executa();
     Terminando = true;
-    if (!exportado) return Estado.Interrompe ? StatusInterrupcao() : 1;
+    if (!exportado) {
+        if (Estado.Interrompe) TerminaInterrompido();
+        return 1;
+    }
 
     const int outros = gerador.Qtd50() + gerador.Qtd54() + gerador.Qtd60() + gerador.Qtd61() +
                        gerador.Qtd74() + gerador.Qtd75() + gerador.Qtd88();
