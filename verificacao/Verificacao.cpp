@@ -684,6 +684,14 @@ struct TVerificadorSintegra::Estado {
         EmBranco("Brancos", 48, 126);
     }
 
+    // The tax situation or rate of records 60D, 60I and 60R.
+    void SituacaoTributariaECF(int inicio, int fim) {
+        if (!CodigoAliquotaECF(C(inicio, fim)))
+            Erro("Situação tributária ou alíquota", inicio, fim,
+                 "A situação tributária " + Citado(C(inicio, fim)) + " não é uma alíquota de 4 algarismos nem F, I, N, "
+                 "CANC, DESC ou ISS. " + Corrija() + ".");
+    }
+
     void Registro60D() {
         const int d = Data("Data de emissão", 4, 11);
         DataNoPeriodo("Data de emissão", 4, 11, d);
@@ -692,10 +700,7 @@ struct TVerificadorSintegra::Estado {
         Numerico("Quantidade", 46, 58);
         Numerico("Valor acumulado do produto", 59, 74);
         Numerico("Base de cálculo do ICMS", 75, 90);
-        if (!CodigoAliquotaECF(C(91, 94)))
-            Erro("Situação tributária ou alíquota", 91, 94,
-                 "A situação tributária " + Citado(C(91, 94)) + " não é uma alíquota de 4 algarismos nem F, I, N, "
-                 "CANC, DESC ou ISS. " + Corrija() + ".");
+        SituacaoTributariaECF(91, 94);
         Numerico("Valor do ICMS", 95, 107);
         EmBranco("Brancos", 108, 126);
     }
@@ -713,10 +718,7 @@ struct TVerificadorSintegra::Estado {
         Numerico("Quantidade", 57, 69);
         Numerico("Valor do produto", 70, 82);
         Numerico("Base de cálculo do ICMS", 83, 94);
-        if (!CodigoAliquotaECF(C(95, 98)))
-            Erro("Situação tributária ou alíquota", 95, 98,
-                 "A situação tributária " + Citado(C(95, 98)) + " não é uma alíquota de 4 algarismos nem F, I, N, "
-                 "CANC, DESC ou ISS. " + Corrija() + ".");
+        SituacaoTributariaECF(95, 98);
         Numerico("Valor do ICMS", 99, 110);
         EmBranco("Brancos", 111, 126);
     }
@@ -727,10 +729,7 @@ struct TVerificadorSintegra::Estado {
         Numerico("Quantidade", 24, 36);
         Numerico("Valor acumulado do produto", 37, 52);
         Numerico("Base de cálculo do ICMS", 53, 68);
-        if (!CodigoAliquotaECF(C(69, 72)))
-            Erro("Situação tributária ou alíquota", 69, 72,
-                 "A situação tributária " + Citado(C(69, 72)) + " não é uma alíquota de 4 algarismos nem F, I, N, "
-                 "CANC, DESC ou ISS. " + Corrija() + ".");
+        SituacaoTributariaECF(69, 72);
         EmBranco("Brancos", 73, 126);
     }
 
