@@ -61,6 +61,15 @@ public:
     QMessageBox::StandardButton resposta = QMessageBox::Ok;
 };
 
+// The export of company 1 for March 2010, as the run takes it.
+OpcoesExportacao Marco2010() {
+    OpcoesExportacao opcoes;
+    opcoes.empresa = 1;
+    opcoes.dataInicial = FazData(2010, 3, 1);
+    opcoes.dataFinal = FazData(2010, 3, 31);
+    return opcoes;
+}
+
 class ReducaoZTest : public ::testing::Test {
 protected:
     testes::BancoTeste banco{Fixture};
@@ -326,10 +335,7 @@ TEST_F(ReducaoZTest, ReducaoComTresAliquotasGravadaListadaEExportada) {
 
     // The export run reads it back on its own module.
     auto modulo = banco.Modulo();
-    OpcoesExportacao opcoes;
-    opcoes.empresa = 1;
-    opcoes.dataInicial = FazData(2010, 3, 1);
-    opcoes.dataFinal = FazData(2010, 3, 31);
+    const OpcoesExportacao opcoes = Marco2010();
     ASSERT_TRUE(PreparaExportacao(*modulo, opcoes));
     sintegra::tSintegra gerador(banco.Pasta());
     ASSERT_TRUE(gerador.AbreArquivo("SINTEGRA.TXT"));
@@ -612,10 +618,7 @@ public:
 // reductions it had read.
 TEST_F(ReducaoZTest, GravarDuranteUmaExportacao) {
     auto modulo = banco.Modulo();  // the run's own module and attachment
-    OpcoesExportacao opcoes;
-    opcoes.empresa = 1;
-    opcoes.dataInicial = FazData(2010, 3, 1);
-    opcoes.dataFinal = FazData(2010, 3, 31);
+    const OpcoesExportacao opcoes = Marco2010();
     ASSERT_TRUE(PreparaExportacao(*modulo, opcoes));
     sintegra::tSintegra gerador(banco.Pasta());
     ASSERT_TRUE(gerador.AbreArquivo("SINTEGRA.TXT"));
